@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, skipping those already installed.
+set -euo pipefail
+PKGS=(build-essential cmake ninja-build pkg-config ccache
+      libgtest-dev libgmock-dev libbenchmark-dev libzxing-dev libqrencode-dev)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+fi
