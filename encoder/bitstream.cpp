@@ -83,7 +83,7 @@ bool WritePayload(BitWriter& w, const uint8_t* p, int32_t n, int mode) {
 // Zeroes the data codewords and writes the structured-append header of a chained symbol.
 BitWriter StartSymbol(const StreamSettings& s, uint8_t* out) {
     const int32_t capacity = s.record->levels[s.level].dataCodewords;
-    std::memset(out, 0, kMaxDataCodewords);
+    std::memset(out, 0, static_cast<size_t>(capacity));
     BitWriter w(out, capacity);
     if (s.mode == qrConnect) {
         w.Append(4, 0x3);

@@ -1,0 +1,269 @@
+#include "command.h"
+
+#include "cp932.h"
+#include "job.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zarvo::cli {
+
+namespace {
+
+std::string Quoted(const std::string &s) {
+    return "\"" + s + "\"";
+}
+
+std::string Lower(std::string s) {
+    for (auto &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+IoError CannotWrite(const std::string &name, int error) {
+    return IoError("cannot write " + name + ": " + std::strerror(error));
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+// A temporary file that is removed unless it was renamed into place.
+class TempFile {
+  public:
+    explicit TempFile(std::string path) : path_(std::move(path)) {}
+    ~TempFile() {
+        if (file_)
+            std::fclose(file_);
+        if (!committed_)
+            unlink(path_.c_str());
+    }
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+
+    std::FILE *Open(int fd) { return file_ = fdopen(fd, "wb"); }
+    // Closes the stream; errno tells why when it returns false.
+    bool Close() {
+        std::FILE *f = file_;
+        file_ = nullptr;
+        return std::fclose(f) == 0;
+    }
+    void Commit() { committed_ = true; }
+
+  private:
+    std::string path_;
+    std::FILE *file_ = nullptr;
+    bool committed_ = false;
+};
+
+} // namespace
+
+OutputType TypeForFile(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return OutputType::Pbm;
+    const std::string ext = Lower(base.substr(dot));
+    if (ext == ".pbm")
+        return OutputType::Pbm;
+    if (ext == ".txt")
+        return OutputType::Utf8;
+    static const char *const kImages[] = {".png", ".bmp", ".jpg", ".jpeg", ".gif",  ".svg", ".eps",
+                                          ".ps",  ".emf", ".wmf", ".tif",  ".tiff", ".xpm", ".pdf"};
+    for (const char *image : kImages)
+        if (ext == image)
+            throw UsageError("image files (" + ext +
+                             ") are not supported yet; write text with -t PBM, UTF8 or ASCII");
+    throw UsageError("cannot tell the output type of " + Quoted(path) +
+                     " from its extension; use -t PBM, UTF8 or ASCII");
+}
+
+std::string ReadAll(std::FILE *in, const std::string &name, size_t limit) {
+    std::string data;
+    char buf[65536];
+    while (data.size() <= limit) {
+        const size_t n = std::fread(buf, 1, sizeof buf, in);
+        data.append(buf, n);
+        if (n < sizeof buf) {
+            if (std::ferror(in))
+                throw IoError("cannot read " + name + ": " + std::strerror(errno));
+            break;
+        }
+    }
+    if (data.size() > limit + 1)
+        data.resize(limit + 1);
+    return data;
+}
+
+void WriteFileAtomically(const std::string &path, const std::function<void(std::FILE *)> &produce) {
+    const std::string name = Quoted(path);
+    std::string target = path;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char *real = realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+
+    bool exists = false;
+    if (stat(target.c_str(), &st) == 0) {
+        exists = true;
+        if (S_ISDIR(st.st_mode))
+            throw CannotWrite(name, EISDIR);
+        if (!S_ISREG(st.st_mode)) {
+            // A device or a pipe cannot be replaced by renaming (and /dev/null must never be)
+            std::FILE *f = std::fopen(target.c_str(), "wb");
+            if (!f)
+                throw CannotWrite(name, errno);
+            try {
+                produce(f);
+                if (std::fflush(f) != 0)
+                    throw WriteError(errno);
+            } catch (const WriteError &e) {
+                std::fclose(f);
+                throw CannotWrite(name, e.Error());
+            } catch (...) {
+                std::fclose(f);
+                throw;
+            }
+            if (std::fclose(f) != 0)
+                throw CannotWrite(name, errno);
+            return;
+        }
+    } else if (errno != ENOENT) {
+        throw CannotWrite(name, errno);
+    }
+
+    // Write beside the target, on the same file system, so that the rename is atomic
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string tempPath = dir + "." + base + ".XXXXXX";
+    const int fd = mkstemp(tempPath.data());
+    if (fd < 0)
+        throw CannotWrite(name, errno);
+    TempFile temp(tempPath);
+    const mode_t mode =
+        exists ? static_cast<mode_t>(st.st_mode & 07777) : static_cast<mode_t>(0666 & ~CurrentUmask());
+    if (fchmod(fd, mode) != 0) {
+        const int error = errno;
+        close(fd);
+        throw CannotWrite(name, error);
+    }
+    std::FILE *f = temp.Open(fd);
+    if (!f) {
+        const int error = errno;
+        close(fd);
+        throw CannotWrite(name, error);
+    }
+    try {
+        produce(f);
+        if (std::fflush(f) != 0 || fsync(fileno(f)) != 0)
+            throw WriteError(errno);
+    } catch (const WriteError &e) {
+        throw CannotWrite(name, e.Error());
+    }
+    if (!temp.Close())
+        throw CannotWrite(name, errno);
+    if (std::rename(tempPath.c_str(), target.c_str()) != 0)
+        throw CannotWrite(name, errno);
+    temp.Commit();
+}
+
+int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
+    const auto fail = [&](int status, const std::string &message, bool usage) {
+        std::fprintf(streams.err, "%s: %s\n", kProgramName, message.c_str());
+        if (usage)
+            std::fputs(UsageText(), streams.err);
+        std::fflush(streams.err);
+        return status;
+    };
+    const auto finishStdout = [&] {
+        if (std::fflush(streams.out) != 0 || std::ferror(streams.out))
+            return fail(kExitUsage, "cannot write standard output: " + std::string(std::strerror(errno)),
+                        false);
+        return kExitOk;
+    };
+
+    Options options;
+    OutputType type = OutputType::Pbm;
+    try {
+        options = ParseArguments(args);
+        if (options.help) {
+            std::fputs(UsageText(), streams.out);
+            return finishStdout();
+        }
+        if (options.version) {
+            std::fprintf(streams.out, "%s\n", VersionText().c_str());
+            return finishStdout();
+        }
+        if (options.type)
+            type = *options.type;
+        else if (options.output == "-")
+            type = streams.outIsTerminal ? OutputType::Utf8 : OutputType::Pbm;
+        else
+            type = TypeForFile(options.output);
+    } catch (const UsageError &e) {
+        return fail(kExitUsage, e.what(), true);
+    }
+
+    // Read the data
+    std::string data;
+    const auto limit = static_cast<size_t>(EncodeJob::kMaxData);
+    try {
+        switch (options.source) {
+        case Source::Text:
+            data = Utf8ToCp932(options.text);
+            break;
+        case Source::File: {
+            std::FILE *f = std::fopen(options.file.c_str(), "rb");
+            if (!f)
+                throw IoError("cannot read " + Quoted(options.file) + ": " + std::strerror(errno));
+            try {
+                data = ReadAll(f, Quoted(options.file), limit);
+            } catch (...) {
+                std::fclose(f);
+                throw;
+            }
+            std::fclose(f);
+            break;
+        }
+        case Source::StandardInput:
+            data = ReadAll(streams.in, "standard input", limit);
+            break;
+        }
+    } catch (const TextError &e) {
+        return fail(kExitUsage, e.what(), true);
+    } catch (const IoError &e) {
+        return fail(kExitUsage, e.what(), true);
+    }
+
+    // Encode everything before the output is touched
+    EncodeJob job(options, std::move(data));
+    if (const auto why = job.Prepare())
+        return fail(kExitNotFit, *why, false);
+
+    try {
+        if (options.output == "-") {
+            job.Write(type, streams.out);
+            return finishStdout();
+        }
+        WriteFileAtomically(options.output, [&](std::FILE *f) { job.Write(type, f); });
+    } catch (const WriteError &e) {
+        return fail(kExitUsage, "cannot write standard output: " + std::string(std::strerror(e.Error())),
+                    false);
+    } catch (const IoError &e) {
+        return fail(kExitUsage, e.what(), false);
+    }
+    return kExitOk;
+}
+
+} // namespace zarvo::cli
