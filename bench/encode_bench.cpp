@@ -18,13 +18,12 @@
 #include <ZXing/BitMatrix.h>
 #include <ZXing/MultiFormatWriter.h>
 #include <benchmark/benchmark.h>
-#include <qrencode.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <new>
+#include <qrencode.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -61,18 +60,42 @@ void* AllocateAligned(std::size_t size, std::align_val_t align) {
 
 } // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, std::align_val_t a) { return AllocateAligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return AllocateAligned(size, a); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t a) {
+    return AllocateAligned(size, a);
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return AllocateAligned(size, a);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -197,8 +220,8 @@ std::string CheckSymbol(benchmark::State& state, int side, int32_t version, int3
     const int expected = 17 + 4 * version;
     const Found f = ReadFormat(dark, side);
     const char* levels = "LMQH";
-    state.SetLabel(std::to_string((side - 17) / 4) + "-" + (f.level < 0 ? '?' : levels[f.level]) +
-                   " mask " + std::to_string(f.mask));
+    state.SetLabel(std::to_string((side - 17) / 4) + "-" + (f.level < 0 ? '?' : levels[f.level]) + " mask " +
+                   std::to_string(f.mask));
     if (side != expected)
         return "side " + std::to_string(side) + ", expected " + std::to_string(expected);
     if (f.level != level)
@@ -245,8 +268,12 @@ void SetUpSingle(zq::SymbolEncoder& enc, const Input& in) {
     enc.Parity = 0;
 }
 
-const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
-int32_t Length(const std::string& s) { return static_cast<int32_t>(s.size()); }
+const uint8_t* Bytes(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
+int32_t Length(const std::string& s) {
+    return static_cast<int32_t>(s.size());
+}
 
 // ISO/IEC 18004 level to the writer's 0..8 scale (0-2 L, 3-4 M, 5-6 Q, 7-8 H in zxing-cpp 1.4).
 int ZxingLevel(int32_t level) {
@@ -335,8 +362,8 @@ bool DividePieces(zq::SymbolEncoder& enc, const Input& text) {
 }
 
 void SetPerSymbol(benchmark::State& state) {
-    state.counters["per_symbol"] =
-        benchmark::Counter(kPieces, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_symbol"] = benchmark::Counter(kPieces, benchmark::Counter::kIsIterationInvariantRate |
+                                                                   benchmark::Counter::kInvert);
 }
 
 void BM_ZarvoPieces(benchmark::State& state, const PieceSet& set) {
@@ -402,7 +429,8 @@ void BM_ZxingPieces(benchmark::State& state, const PieceSet& set) {
     const auto writer = ZxingWriter(kPieceLevel);
     try {
         for (std::size_t k = 0; k < set.wide.size(); ++k) {
-            const auto error = CheckZxing(state, writer.encode(set.wide[k], 0, 0), kPieceVersion, kPieceLevel);
+            const auto error =
+                CheckZxing(state, writer.encode(set.wide[k], 0, 0), kPieceVersion, kPieceLevel);
             if (!error.empty()) {
                 state.SkipWithError(("piece " + std::to_string(k + 1) + ": " + error).c_str());
                 return;
@@ -472,7 +500,10 @@ int main(int argc, char** argv) {
     };
 
     // The peers encode the very pieces of our division, cut once here.
-    PieceSet set{MakeInput("BM_Text200K_1024x10M", kPieceVersion, kPieceLevel, Prose(static_cast<std::size_t>(kPieces))), {}, {}};
+    PieceSet set{MakeInput("BM_Text200K_1024x10M", kPieceVersion, kPieceLevel,
+                           Prose(static_cast<std::size_t>(kPieces))),
+                 {},
+                 {}};
     try {
         auto& enc = Encoder();
         DividePieces(enc, set.text);
@@ -488,24 +519,26 @@ int main(int argc, char** argv) {
 
     for (const auto& in : singles) {
         const std::string name = in.name;
-        benchmark::RegisterBenchmark((name + "/zarvo").c_str(), [&in](benchmark::State& s) { BM_Zarvo(s, in); })
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((name + "/qrencode").c_str(),
-                                     [&in](benchmark::State& s) { BM_Qrencode(s, in); })
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark((name + "/zxing").c_str(), [&in](benchmark::State& s) { BM_Zxing(s, in); })
-            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((name + "/zarvo").c_str(), [&in](benchmark::State& s) {
+            BM_Zarvo(s, in);
+        })->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((name + "/qrencode").c_str(), [&in](benchmark::State& s) {
+            BM_Qrencode(s, in);
+        })->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((name + "/zxing").c_str(), [&in](benchmark::State& s) {
+            BM_Zxing(s, in);
+        })->Unit(benchmark::kMicrosecond);
     }
     const std::string pieces = set.text.name;
-    benchmark::RegisterBenchmark((pieces + "/zarvo").c_str(),
-                                 [&set](benchmark::State& s) { BM_ZarvoPieces(s, set); })
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((pieces + "/qrencode").c_str(),
-                                 [&set](benchmark::State& s) { BM_QrencodePieces(s, set); })
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((pieces + "/zxing").c_str(),
-                                 [&set](benchmark::State& s) { BM_ZxingPieces(s, set); })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((pieces + "/zarvo").c_str(), [&set](benchmark::State& s) {
+        BM_ZarvoPieces(s, set);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((pieces + "/qrencode").c_str(), [&set](benchmark::State& s) {
+        BM_QrencodePieces(s, set);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((pieces + "/zxing").c_str(), [&set](benchmark::State& s) {
+        BM_ZxingPieces(s, set);
+    })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Allocations/zarvo",
                                  [&singles, &set](benchmark::State& s) { BM_Allocations(s, singles, set); })
         ->Iterations(2)

@@ -13,18 +13,18 @@ namespace zarvo::cli {
 
 namespace {
 
-std::string Quoted(const std::string &s) {
+std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
 std::string Lower(std::string s) {
-    for (auto &c : s)
+    for (auto& c : s)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
 
-IoError CannotWrite(const std::string &name, int error) {
+IoError CannotWrite(const std::string& name, int error) {
     return IoError("cannot write " + name + ": " + std::strerror(error));
 }
 
@@ -44,13 +44,13 @@ class TempFile {
         if (!committed_)
             unlink(path_.c_str());
     }
-    TempFile(const TempFile &) = delete;
-    TempFile &operator=(const TempFile &) = delete;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
 
-    std::FILE *Open(int fd) { return file_ = fdopen(fd, "wb"); }
+    std::FILE* Open(int fd) { return file_ = fdopen(fd, "wb"); }
     // Closes the stream; errno tells why when it returns false.
     bool Close() {
-        std::FILE *f = file_;
+        std::FILE* f = file_;
         file_ = nullptr;
         return std::fclose(f) == 0;
     }
@@ -58,13 +58,13 @@ class TempFile {
 
   private:
     std::string path_;
-    std::FILE *file_ = nullptr;
+    std::FILE* file_ = nullptr;
     bool committed_ = false;
 };
 
 } // namespace
 
-OutputType TypeForFile(const std::string &path) {
+OutputType TypeForFile(const std::string& path) {
     const size_t slash = path.rfind('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     const size_t dot = base.rfind('.');
@@ -75,9 +75,9 @@ OutputType TypeForFile(const std::string &path) {
         return OutputType::Pbm;
     if (ext == ".txt")
         return OutputType::Utf8;
-    static const char *const kImages[] = {".png", ".bmp", ".jpg", ".jpeg", ".gif",  ".svg", ".eps",
+    static const char* const kImages[] = {".png", ".bmp", ".jpg", ".jpeg", ".gif",  ".svg", ".eps",
                                           ".ps",  ".emf", ".wmf", ".tif",  ".tiff", ".xpm", ".pdf"};
-    for (const char *image : kImages)
+    for (const char* image : kImages)
         if (ext == image)
             throw UsageError("image files (" + ext +
                              ") are not supported yet; write text with -t PBM, UTF8 or ASCII");
@@ -85,7 +85,7 @@ OutputType TypeForFile(const std::string &path) {
                      " from its extension; use -t PBM, UTF8 or ASCII");
 }
 
-std::string ReadAll(std::FILE *in, const std::string &name, size_t limit) {
+std::string ReadAll(std::FILE* in, const std::string& name, size_t limit) {
     std::string data;
     char buf[65536];
     while (data.size() <= limit) {
@@ -102,12 +102,12 @@ std::string ReadAll(std::FILE *in, const std::string &name, size_t limit) {
     return data;
 }
 
-void WriteFileAtomically(const std::string &path, const std::function<void(std::FILE *)> &produce) {
+void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& produce) {
     const std::string name = Quoted(path);
     std::string target = path;
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char *real = realpath(path.c_str(), nullptr)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
             target = real;
             std::free(real);
         }
@@ -120,14 +120,14 @@ void WriteFileAtomically(const std::string &path, const std::function<void(std::
             throw CannotWrite(name, EISDIR);
         if (!S_ISREG(st.st_mode)) {
             // A device or a pipe cannot be replaced by renaming (and /dev/null must never be)
-            std::FILE *f = std::fopen(target.c_str(), "wb");
+            std::FILE* f = std::fopen(target.c_str(), "wb");
             if (!f)
                 throw CannotWrite(name, errno);
             try {
                 produce(f);
                 if (std::fflush(f) != 0)
                     throw WriteError(errno);
-            } catch (const WriteError &e) {
+            } catch (const WriteError& e) {
                 std::fclose(f);
                 throw CannotWrite(name, e.Error());
             } catch (...) {
@@ -158,7 +158,7 @@ void WriteFileAtomically(const std::string &path, const std::function<void(std::
         close(fd);
         throw CannotWrite(name, error);
     }
-    std::FILE *f = temp.Open(fd);
+    std::FILE* f = temp.Open(fd);
     if (!f) {
         const int error = errno;
         close(fd);
@@ -168,7 +168,7 @@ void WriteFileAtomically(const std::string &path, const std::function<void(std::
         produce(f);
         if (std::fflush(f) != 0 || fsync(fileno(f)) != 0)
             throw WriteError(errno);
-    } catch (const WriteError &e) {
+    } catch (const WriteError& e) {
         throw CannotWrite(name, e.Error());
     }
     if (!temp.Close())
@@ -178,8 +178,8 @@ void WriteFileAtomically(const std::string &path, const std::function<void(std::
     temp.Commit();
 }
 
-int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
-    const auto fail = [&](int status, const std::string &message, bool usage) {
+int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
+    const auto fail = [&](int status, const std::string& message, bool usage) {
         std::fprintf(streams.err, "%s: %s\n", kProgramName, message.c_str());
         if (usage)
             std::fputs(UsageText(), streams.err);
@@ -211,7 +211,7 @@ int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
             type = streams.outIsTerminal ? OutputType::Utf8 : OutputType::Pbm;
         else
             type = TypeForFile(options.output);
-    } catch (const UsageError &e) {
+    } catch (const UsageError& e) {
         return fail(kExitUsage, e.what(), true);
     }
 
@@ -224,7 +224,7 @@ int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
             data = Utf8ToCp932(options.text);
             break;
         case Source::File: {
-            std::FILE *f = std::fopen(options.file.c_str(), "rb");
+            std::FILE* f = std::fopen(options.file.c_str(), "rb");
             if (!f)
                 throw IoError("cannot read " + Quoted(options.file) + ": " + std::strerror(errno));
             try {
@@ -240,9 +240,9 @@ int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
             data = ReadAll(streams.in, "standard input", limit);
             break;
         }
-    } catch (const TextError &e) {
+    } catch (const TextError& e) {
         return fail(kExitUsage, e.what(), true);
-    } catch (const IoError &e) {
+    } catch (const IoError& e) {
         return fail(kExitUsage, e.what(), true);
     }
 
@@ -256,11 +256,11 @@ int RunCommand(const std::vector<std::string> &args, const Streams &streams) {
             job.Write(type, streams.out);
             return finishStdout();
         }
-        WriteFileAtomically(options.output, [&](std::FILE *f) { job.Write(type, f); });
-    } catch (const WriteError &e) {
+        WriteFileAtomically(options.output, [&](std::FILE* f) { job.Write(type, f); });
+    } catch (const WriteError& e) {
         return fail(kExitUsage, "cannot write standard output: " + std::string(std::strerror(e.Error())),
                     false);
-    } catch (const IoError &e) {
+    } catch (const IoError& e) {
         return fail(kExitUsage, e.what(), false);
     }
     return kExitOk;

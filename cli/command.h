@@ -17,34 +17,34 @@ inline constexpr int kExitNotFit = 1; // a piece does not fit, or an internal in
 inline constexpr int kExitUsage = 2;  // bad arguments, unreadable input, unwritable output
 
 struct Streams {
-    std::FILE *in;      // the data when neither TEXT nor -r is given
-    std::FILE *out;     // "-o -"
-    std::FILE *err;     // messages
+    std::FILE* in;      // the data when neither TEXT nor -r is given
+    std::FILE* out;     // "-o -"
+    std::FILE* err;     // messages
     bool outIsTerminal; // decides the type for "-o -" without -t
 };
 
 // Runs the command with the arguments after the program name and returns the exit status.
 // Nothing is written to the output until every piece has been encoded.
-int RunCommand(const std::vector<std::string> &args, const Streams &streams);
+int RunCommand(const std::vector<std::string>& args, const Streams& streams);
 
 // The output type for an -o name without -t, by its extension (any case): ".pbm" and no
 // extension give PBM, ".txt" UTF8. Throws UsageError for image files and unknown extensions.
-OutputType TypeForFile(const std::string &path);
+OutputType TypeForFile(const std::string& path);
 
 // An input or output that failed; what() is one line naming the file and the reason.
 class IoError : public std::runtime_error {
   public:
-    explicit IoError(const std::string &message) : std::runtime_error(message) {}
+    explicit IoError(const std::string& message) : std::runtime_error(message) {}
 };
 
 // Reads a whole stream; `name` is used in the message of the IoError. Reads at most limit + 1
 // bytes, so that the caller can tell the input is longer than limit without holding all of it.
-std::string ReadAll(std::FILE *in, const std::string &name, size_t limit);
+std::string ReadAll(std::FILE* in, const std::string& name, size_t limit);
 
 // Writes through produce() into a new file beside path and renames it over path, so that path
 // holds either its old contents or the complete new ones. A path that exists and is not a regular
 // file (a device such as /dev/null, a pipe) is written in place; a symbolic link is followed. A
 // new file gets the permissions of the file it replaces, or 0666 less the umask. Throws IoError.
-void WriteFileAtomically(const std::string &path, const std::function<void(std::FILE *)> &produce);
+void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& produce);
 
 } // namespace zarvo::cli

@@ -12,7 +12,7 @@ namespace zarvo::cli {
 namespace {
 
 // Length of the well-formed UTF-8 sequence at text[i], or 0 when it is malformed.
-size_t SequenceLength(const std::string &text, size_t i) {
+size_t SequenceLength(const std::string& text, size_t i) {
     const auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char b = at(i);
     size_t n;
@@ -47,7 +47,7 @@ size_t SequenceLength(const std::string &text, size_t i) {
 }
 
 // Code point of the well-formed sequence of n bytes at text[i].
-uint32_t CodePoint(const std::string &text, size_t i, size_t n) {
+uint32_t CodePoint(const std::string& text, size_t i, size_t n) {
     const auto at = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(text[k])); };
     static const uint32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     uint32_t cp = at(i) & kLeadMask[n];
@@ -63,8 +63,8 @@ class Converter {
             throw TextError(std::string("cannot convert to Shift-JIS (CP932): ") + std::strerror(errno));
     }
     ~Converter() { iconv_close(cd_); }
-    Converter(const Converter &) = delete;
-    Converter &operator=(const Converter &) = delete;
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
     iconv_t Handle() const { return cd_; }
 
   private:
@@ -73,7 +73,7 @@ class Converter {
 
 } // namespace
 
-size_t FindInvalidUtf8(const std::string &text) {
+size_t FindInvalidUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const size_t n = SequenceLength(text, i);
         if (n == 0)
@@ -83,7 +83,7 @@ size_t FindInvalidUtf8(const std::string &text) {
     return std::string::npos;
 }
 
-std::string Utf8ToCp932(const std::string &text) {
+std::string Utf8ToCp932(const std::string& text) {
     // iconv reports malformed input and unmappable characters alike; tell them apart first
     if (const size_t bad = FindInvalidUtf8(text); bad != std::string::npos) {
         char hex[8];
@@ -97,9 +97,9 @@ std::string Utf8ToCp932(const std::string &text) {
     std::string in = text; // iconv wants a mutable input pointer
     // CP932 never needs more bytes than UTF-8 for the same character
     std::vector<char> out(in.size() + 1);
-    char *inPtr = in.data();
+    char* inPtr = in.data();
     size_t inLeft = in.size();
-    char *outPtr = out.data();
+    char* outPtr = out.data();
     size_t outLeft = out.size();
     if (iconv(converter.Handle(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
         const int error = errno;

@@ -9,7 +9,7 @@ namespace zarvo::cli {
 
 using encoder::PieceResult;
 
-void ApplySettings(const Options &options, encoder::SymbolEncoder &enc) {
+void ApplySettings(const Options& options, encoder::SymbolEncoder& enc) {
     if (options.split) {
         switch (*options.split) {
         case encoder::qrSingle:
@@ -35,7 +35,7 @@ void ApplySettings(const Options &options, encoder::SymbolEncoder &enc) {
     enc.MasktypeR = options.mask;
 }
 
-bool ModeCanCarry(int32_t mode, const uint8_t *p, int32_t n) {
+bool ModeCanCarry(int32_t mode, const uint8_t* p, int32_t n) {
     switch (mode) {
     case encoder::kModeNumeric:
         for (int32_t i = 0; i < n; ++i)
@@ -62,7 +62,7 @@ bool ModeCanCarry(int32_t mode, const uint8_t *p, int32_t n) {
     }
 }
 
-EncodeJob::EncodeJob(const Options &options, std::string data)
+EncodeJob::EncodeJob(const Options& options, std::string data)
     : enc_(std::make_unique<encoder::SymbolEncoder>()), data_(std::move(data)),
       symversion_(options.symversion), pxmag_(options.size) {
     ApplySettings(options, *enc_);
@@ -81,7 +81,7 @@ std::string EncodeJob::Explain(int32_t k, PieceResult r) const {
         return piece + " is longer than one symbol can hold (" + std::to_string(encoder::kMaxPieceBytes) +
                " bytes)";
     case PieceResult::NotFit: {
-        const uint8_t *p = Bytes() + enc_->PieceOffsets[static_cast<size_t>(k - 1)];
+        const uint8_t* p = Bytes() + enc_->PieceOffsets[static_cast<size_t>(k - 1)];
         if (enc_->Emode >= 0 && !ModeCanCarry(enc_->Emode, p, length))
             return piece + " cannot be encoded in " + ModeName(enc_->Emode) + " mode";
         return piece + " does not fit version " + std::to_string(enc_->Version) + "-" + "LMQH"[enc_->Eclevel];
@@ -95,7 +95,7 @@ std::string EncodeJob::Explain(int32_t k, PieceResult r) const {
     return {};
 }
 
-int32_t EncodeJob::FirstFailure(PieceResult &result) {
+int32_t EncodeJob::FirstFailure(PieceResult& result) {
     for (int32_t k = 1; k <= enc_->Count; ++k) {
         result = enc_->EncodePiece(k, Bytes(), Length());
         if (result != PieceResult::Encoded)
@@ -112,7 +112,7 @@ std::optional<std::string> EncodeJob::Prepare() {
     enc_->Divide(Bytes(), Length());
     try {
         enc_->CheckDivision(Bytes(), Length());
-    } catch (const encoder::EncodeError &e) {
+    } catch (const encoder::EncodeError& e) {
         return std::string(e.what());
     }
 
@@ -129,7 +129,7 @@ std::optional<std::string> EncodeJob::Prepare() {
         const int32_t length = PieceLength(k);
         if (length > encoder::kMaxPieceBytes)
             return Explain(k, PieceResult::TooLong);
-        const uint8_t *p = Bytes() + enc_->PieceOffsets[static_cast<size_t>(k - 1)];
+        const uint8_t* p = Bytes() + enc_->PieceOffsets[static_cast<size_t>(k - 1)];
         if (enc_->Emode >= 0 && !ModeCanCarry(enc_->Emode, p, length))
             return Explain(k, PieceResult::NotFit);
     }
@@ -157,7 +157,7 @@ std::optional<std::string> EncodeJob::Prepare() {
     return Explain(k != 0 ? k : 1, result);
 }
 
-void EncodeJob::Write(OutputType type, std::FILE *out) {
+void EncodeJob::Write(OutputType type, std::FILE* out) {
     if (!prepared_)
         throw std::logic_error("EncodeJob::Write before a successful Prepare");
     std::string text;

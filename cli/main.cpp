@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     return zarvo::cli::RunCommand(args, {stdin, stdout, stderr, isatty(STDOUT_FILENO) != 0});
 }

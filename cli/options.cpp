@@ -17,19 +17,19 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string Quoted(const std::string &s) {
+std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
 // Plain decimal digits only: no sign, no spaces, no suffix. nullopt when it is not one.
-std::optional<int32_t> ParseNumber(const std::string &s) {
+std::optional<int32_t> ParseNumber(const std::string& s) {
     if (s.empty() || s.size() > 9 ||
         !std::all_of(s.begin(), s.end(), [](unsigned char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     return static_cast<int32_t>(std::stol(s));
 }
 
-int32_t NumberIn(const std::string &value, int32_t low, int32_t high, const std::string &what) {
+int32_t NumberIn(const std::string& value, int32_t low, int32_t high, const std::string& what) {
     const auto n = ParseNumber(value);
     if (!n || *n < low || *n > high)
         throw UsageError(what + ", not " + Quoted(value));
@@ -37,7 +37,7 @@ int32_t NumberIn(const std::string &value, int32_t low, int32_t high, const std:
 }
 
 // Index of value (case-insensitive) among names, or -1.
-template <size_t N> int Choice(const std::string &value, const char *const (&names)[N]) {
+template <size_t N> int Choice(const std::string& value, const char* const (&names)[N]) {
     const std::string v = Lower(value);
     for (size_t i = 0; i < N; ++i)
         if (v == names[i])
@@ -50,7 +50,7 @@ enum class Id { Help, Version, Symversion, Level, Mode, Mask, Count, Split, Size
 struct OptionInfo {
     Id id;
     char shortName; // 0 when there is none
-    const char *longName;
+    const char* longName;
     bool takesValue;
 };
 
@@ -71,7 +71,7 @@ constexpr OptionInfo kOptions[] = {
 };
 // clang-format on
 
-void Apply(Id id, const std::string &value, Options &o) {
+void Apply(Id id, const std::string& value, Options& o) {
     switch (id) {
     case Id::Help:
         o.help = true;
@@ -83,7 +83,7 @@ void Apply(Id id, const std::string &value, Options &o) {
         o.symversion = NumberIn(value, 0, 40, "the version must be 1..40, or 0 for the smallest that fits");
         break;
     case Id::Level: {
-        static const char *const kNames[] = {"l", "m", "q", "h"};
+        static const char* const kNames[] = {"l", "m", "q", "h"};
         const int i = Choice(value, kNames);
         if (i < 0)
             throw UsageError("the level must be L, M, Q or H, not " + Quoted(value));
@@ -91,7 +91,7 @@ void Apply(Id id, const std::string &value, Options &o) {
         break;
     }
     case Id::Mode: {
-        static const char *const kNames[] = {"numeric", "alnum", "byte", "kanji", "auto", "alphanumeric"};
+        static const char* const kNames[] = {"numeric", "alnum", "byte", "kanji", "auto", "alphanumeric"};
         const int i = Choice(value, kNames);
         if (i < 0)
             throw UsageError("the mode must be auto, numeric, alnum, byte or kanji, not " + Quoted(value));
@@ -105,7 +105,7 @@ void Apply(Id id, const std::string &value, Options &o) {
         o.count = NumberIn(value, 1, encoder::kMaxPieces, "the count must be 1..1024");
         break;
     case Id::Split: {
-        static const char *const kNames[] = {"single", "connect", "plus"};
+        static const char* const kNames[] = {"single", "connect", "plus"};
         const int i = Choice(value, kNames);
         if (i < 0)
             throw UsageError("the split must be single, connect or plus, not " + Quoted(value));
@@ -121,7 +121,7 @@ void Apply(Id id, const std::string &value, Options &o) {
         o.output = value;
         break;
     case Id::Type: {
-        static const char *const kNames[] = {"pbm", "utf8", "ascii", "utf-8"};
+        static const char* const kNames[] = {"pbm", "utf8", "ascii", "utf-8"};
         const int i = Choice(value, kNames);
         if (i < 0)
             throw UsageError("the type must be PBM, UTF8 or ASCII, not " + Quoted(value));
@@ -138,14 +138,14 @@ void Apply(Id id, const std::string &value, Options &o) {
 
 } // namespace
 
-Options ParseArguments(const std::vector<std::string> &args) {
+Options ParseArguments(const std::vector<std::string>& args) {
     Options o;
     std::vector<std::string> positional;
     bool readFile = false;
     bool optionsEnded = false;
 
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
+        const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             positional.push_back(arg);
             continue;
@@ -156,18 +156,18 @@ Options ParseArguments(const std::vector<std::string> &args) {
         }
 
         // Find the option and the value glued to it ("--level=M", "-lM"), if any
-        const OptionInfo *known = nullptr;
+        const OptionInfo* known = nullptr;
         std::optional<std::string> glued;
         if (arg[1] == '-') {
             const size_t eq = arg.find('=');
             const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            for (const auto &s : kOptions)
+            for (const auto& s : kOptions)
                 if (name == s.longName)
                     known = &s;
             if (eq != std::string::npos)
                 glued = arg.substr(eq + 1);
         } else {
-            for (const auto &s : kOptions)
+            for (const auto& s : kOptions)
                 if (s.shortName != 0 && arg[1] == s.shortName)
                     known = &s;
             if (known && arg.size() > 2) {
@@ -216,7 +216,7 @@ Options ParseArguments(const std::vector<std::string> &args) {
     return o;
 }
 
-const char *UsageText() {
+const char* UsageText() {
     return R"(Usage: zarvo-encode [OPTION]... [TEXT]
 Encode TEXT (UTF-8, written as Shift-JIS), the bytes of a file, or standard input
 as QR Code symbols.
@@ -246,7 +246,7 @@ std::string VersionText() {
     return std::string(kProgramName) + " " + ZARVO_VERSION;
 }
 
-const char *ModeName(int32_t mode) {
+const char* ModeName(int32_t mode) {
     switch (mode) {
     case encoder::kModeNumeric:
         return "numeric";

@@ -40,21 +40,21 @@ struct Options {
 // A command line that cannot be run. what() is one line without the program name.
 class UsageError : public std::runtime_error {
   public:
-    explicit UsageError(const std::string &message) : std::runtime_error(message) {}
+    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
 // Parses the arguments after the program name. Stops at -h or -V (later arguments are not looked
 // at); throws UsageError for an unknown option, a missing or surplus value, a value out of range,
 // or conflicting data sources.
-Options ParseArguments(const std::vector<std::string> &args);
+Options ParseArguments(const std::vector<std::string>& args);
 
 // The --help text, ending in a newline.
-const char *UsageText();
+const char* UsageText();
 
 // "zarvo-encode <version>".
 std::string VersionText();
 
 // Lower-case name of a segment mode 0..3 for messages: "numeric", "alphanumeric", "byte", "kanji".
-const char *ModeName(int32_t mode);
+const char* ModeName(int32_t mode);
 
 } // namespace zarvo::cli

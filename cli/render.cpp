@@ -11,7 +11,7 @@ namespace {
 constexpr int kQuietZone = 4;
 
 // Dark module at (row, col) of the symbol with its quiet zone; outside the symbol is light.
-bool DarkAt(const encoder::SymbolEncoder &enc, int row, int col) {
+bool DarkAt(const encoder::SymbolEncoder& enc, int row, int col) {
     const int side = enc.Side();
     return row >= 0 && row < side && col >= 0 && col < side && enc.Dark(row, col);
 }
@@ -19,24 +19,24 @@ bool DarkAt(const encoder::SymbolEncoder &enc, int row, int col) {
 } // namespace
 
 std::string PbmHeader(encoder::TQRMode mode, int32_t count, int32_t width) {
-    const char *name = mode == encoder::qrSingle ? "Single" : mode == encoder::qrConnect ? "Connect" : "Plus";
+    const char* name = mode == encoder::qrSingle ? "Single" : mode == encoder::qrConnect ? "Connect" : "Plus";
     const std::string w = std::to_string(width);
     return "P1\n" + std::string(name) + " Mode (Count = " + std::to_string(count) + ")\n" + w + " " + w +
            "\n";
 }
 
-void AppendPbmSymbol(const encoder::SymbolEncoder &enc, int32_t pxmag, std::string &out) {
+void AppendPbmSymbol(const encoder::SymbolEncoder& enc, int32_t pxmag, std::string& out) {
     std::vector<std::string> lines;
     encoder::AddPbmSymbol(enc, pxmag, lines);
     out += "\n\n";
-    for (const auto &line : lines) {
+    for (const auto& line : lines) {
         out += line;
         out += '\n';
     }
 }
 
-void AppendUtf8Symbol(const encoder::SymbolEncoder &enc, std::string &out) {
-    static const char *const kCells[2][2] = {
+void AppendUtf8Symbol(const encoder::SymbolEncoder& enc, std::string& out) {
+    static const char* const kCells[2][2] = {
         // [upper dark][lower dark]
         {"\u2588", "\u2580"},
         {"\u2584", " "},
@@ -49,7 +49,7 @@ void AppendUtf8Symbol(const encoder::SymbolEncoder &enc, std::string &out) {
     }
 }
 
-void AppendAsciiSymbol(const encoder::SymbolEncoder &enc, std::string &out) {
+void AppendAsciiSymbol(const encoder::SymbolEncoder& enc, std::string& out) {
     const int side = enc.Side();
     for (int row = -kQuietZone; row < side + kQuietZone; ++row) {
         for (int col = -kQuietZone; col < side + kQuietZone; ++col)

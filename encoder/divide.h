@@ -20,7 +20,9 @@ class EncodeError : public std::runtime_error {
 EncodeError IllegalValue(const std::string& name, int32_t value);
 
 // Code page 932 lead bytes: 0x81..0x9F and 0xE0..0xFC.
-constexpr bool IsLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool IsLeadByte(uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Divides data[0..len) into count pieces: clamps count to 1..1024 and to len, moves a boundary
 // that falls on the second byte of a double-byte character by one byte, and sets the final

@@ -6,7 +6,9 @@
 
 namespace zarvo::encoder {
 
-SymbolEncoder::SymbolEncoder() { BuildVersionTable(table_); }
+SymbolEncoder::SymbolEncoder() {
+    BuildVersionTable(table_);
+}
 
 void SymbolEncoder::Divide(const uint8_t* data, int32_t len) {
     DividePieces(data, len, Count, Mode, PieceOffsets.data());

@@ -30,20 +30,20 @@ class SymbolEncoder {
     SymbolEncoder();
 
     // ---- Settings read by the encoder (validated by the owner) ----
-    int32_t Version = 1;    // 1..40
-    int32_t Eclevel = 0;    // 0 L, 1 M, 2 Q, 3 H
-    int32_t Emode = -1;     // -1 automatic, 0..3 forced mode
-    int32_t Masktype = -1;  // -1 automatic, 0..7 fixed mask
+    int32_t Version = 1;   // 1..40
+    int32_t Eclevel = 0;   // 0 L, 1 M, 2 Q, 3 H
+    int32_t Emode = -1;    // -1 automatic, 0..3 forced mode
+    int32_t Masktype = -1; // -1 automatic, 0..7 fixed mask
     TQRMode Mode = qrSingle;
-    int32_t Count = 1;      // 1..1024 pieces requested; the division may lower it
-    int32_t Column = 16;    // symbols per layout row; only range-checked here
+    int32_t Count = 1;   // 1..1024 pieces requested; the division may lower it
+    int32_t Column = 16; // symbols per layout row; only range-checked here
 
     // ---- Results ----
-    int32_t EmodeR = -1;    // mode of the last segment of the last piece (automatic), else Emode
-    int32_t MasktypeR = -1; // mask of the last piece encoded (automatic), else Masktype
-    int32_t Parity = 0;     // XOR of all data bytes of a chained set
-    int32_t CurrentPiece = 1;                             // 1-based index of the piece being encoded
-    std::array<int32_t, kMaxPieces + 1> PieceOffsets{};   // piece k is [offset[k-1], offset[k])
+    int32_t EmodeR = -1;      // mode of the last segment of the last piece (automatic), else Emode
+    int32_t MasktypeR = -1;   // mask of the last piece encoded (automatic), else Masktype
+    int32_t Parity = 0;       // XOR of all data bytes of a chained set
+    int32_t CurrentPiece = 1; // 1-based index of the piece being encoded
+    std::array<int32_t, kMaxPieces + 1> PieceOffsets{}; // piece k is [offset[k-1], offset[k])
 
     // Splits data[0..len) into Count pieces without cutting a double-byte character; adjusts
     // Count (1..1024, at most len) and Mode (qrSingle for 1 piece, qrPlus above 16, qrSingle with

@@ -12,7 +12,6 @@ namespace {
 #define ZARVO_INLINE inline
 #endif
 
-
 // ---- Packed-row helpers: column c is bit c % 64 of word c / 64 ----
 
 ZARVO_INLINE void SetBit(PackedRow& row, int col) {
@@ -32,7 +31,9 @@ ZARVO_INLINE uint64_t Low(int w, int n) {
     return (uint64_t{1} << bits) - 1;
 }
 
-ZARVO_INLINE int Popcount(uint64_t x) { return __builtin_popcountll(x); }
+ZARVO_INLINE int Popcount(uint64_t x) {
+    return __builtin_popcountll(x);
+}
 
 // Mask patterns over a row of 192 columns; they repeat every 12 rows.
 using MaskTable = std::array<std::array<PackedRow, 12>, 8>;
@@ -83,7 +84,9 @@ void SetDark(ModuleMatrix& m, int row, int col) {
     SetBit(m.dark[static_cast<size_t>(row)], col);
 }
 
-int Wrap(int coordinate, int side) { return (side + coordinate) % side; }
+int Wrap(int coordinate, int side) {
+    return (side + coordinate) % side;
+}
 
 } // namespace
 
@@ -299,7 +302,8 @@ template <int W> ZARVO_INLINE int32_t PenaltyWords(const ModuleMatrix& m) {
         ShiftUp1<W>(x, up);
         for (int i = 0; i < W; ++i) {
             const uint64_t e0 = ~(x[i] ^ s[1][i]);
-            const uint64_t w5 = e0 & ~(s[1][i] ^ s[2][i]) & ~(s[2][i] ^ s[3][i]) & ~(s[3][i] ^ s[4][i]) & valid4[i];
+            const uint64_t w5 =
+                e0 & ~(s[1][i] ^ s[2][i]) & ~(s[2][i] ^ s[3][i]) & ~(s[3][i] ^ s[4][i]) & valid4[i];
             uint64_t left = ~(up[i] ^ x[i]); // module c - 1 equals module c
             if (i == 0)
                 left &= ~uint64_t{1};
@@ -357,7 +361,8 @@ template <int W> ZARVO_INLINE int32_t PenaltyWords(const ModuleMatrix& m) {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("popcnt", "default")))
 #endif
-int32_t Penalty(const ModuleMatrix& m) {
+int32_t
+Penalty(const ModuleMatrix& m) {
     const int words = (m.side + 63) / 64;
     return words == 1 ? PenaltyWords<1>(m) : words == 2 ? PenaltyWords<2>(m) : PenaltyWords<3>(m);
 }

@@ -50,7 +50,9 @@ constexpr int RawDataModules(int v) {
 }
 
 // Annex E: alignment centres are evenly spaced from 6 to side - 7, spacing even, version 32 aside.
-constexpr int AlignmentCount(int v) { return v == 1 ? 0 : v / 7 + 2; }
+constexpr int AlignmentCount(int v) {
+    return v == 1 ? 0 : v / 7 + 2;
+}
 constexpr int AlignmentCoordinate(int v, int i) {
     const int count = AlignmentCount(v);
     if (i == 0)
@@ -144,11 +146,13 @@ static_assert(Groups(22, kLevelH, {34, 37, 13, 12}, {}));
 static_assert(Groups(36, kLevelH, {2, 45, 15, 15}, {64, 46, 16, 15}));
 static_assert(Groups(40, kLevelL, {19, 148, 118, 15}, {6, 149, 119, 15}));
 static_assert(Groups(40, kLevelH, {20, 45, 15, 15}, {61, 46, 16, 15}));
-static_assert(Caps(1, kLevelL, 41, 25, 17, 10) && Caps(1, kLevelM, 34, 20, 14, 8) && Caps(1, kLevelH, 17, 10, 7, 4));
+static_assert(Caps(1, kLevelL, 41, 25, 17, 10) && Caps(1, kLevelM, 34, 20, 14, 8) &&
+              Caps(1, kLevelH, 17, 10, 7, 4));
 static_assert(Caps(10, kLevelM, 513, 311, 213, 131) && Caps(27, kLevelQ, 1933, 1172, 805, 496));
 static_assert(Caps(40, kLevelL, 7089, 4296, 2953, 1817) && Caps(40, kLevelH, 3057, 1852, 1273, 784));
 static_assert(kConstants[40].levels[kLevelL].dataCodewords == kMaxDataCodewords);
-static_assert(kConstants[40].totalCodewords - kConstants[40].levels[kLevelH].dataCodewords == kMaxEcCodewords);
+static_assert(kConstants[40].totalCodewords - kConstants[40].levels[kLevelH].dataCodewords ==
+              kMaxEcCodewords);
 static_assert(kConstants[2].totalCodewords == 44 && kConstants[10].totalCodewords == 346 &&
               kConstants[39].totalCodewords == 3532 && kConstants[40].totalCodewords == kMaxCodewords);
 static_assert(kConstants[2].remainderBits == 7 && kConstants[14].remainderBits == 3 &&

@@ -14,12 +14,12 @@ namespace zarvo::encoder {
 // Largest sizes of the working storage, all following from the version table.
 inline constexpr int kMinVersion = 1;
 inline constexpr int kMaxVersion = 40;
-inline constexpr int kMaxSide = 177;            // 17 + 4 * 40
-inline constexpr int kMaxPieceBytes = 7089;     // numeric capacity of 40-L
-inline constexpr int kMaxDataCodewords = 2956;  // 40-L
-inline constexpr int kMaxEcCodewords = 2430;    // 40-H: 3706 - 1276
-inline constexpr int kMaxCodewords = 3706;      // version 40
-inline constexpr int kMaxBlockData = 123;       // largest k of any block (27-L, 37-L, 38-L)
+inline constexpr int kMaxSide = 177;           // 17 + 4 * 40
+inline constexpr int kMaxPieceBytes = 7089;    // numeric capacity of 40-L
+inline constexpr int kMaxDataCodewords = 2956; // 40-L
+inline constexpr int kMaxEcCodewords = 2430;   // 40-H: 3706 - 1276
+inline constexpr int kMaxCodewords = 3706;     // version 40
+inline constexpr int kMaxBlockData = 123;      // largest k of any block (27-L, 37-L, 38-L)
 inline constexpr int kMaxPieces = 1024;
 
 // Segment modes, in the order of every table indexed by mode.
@@ -119,7 +119,9 @@ constexpr GaloisTables MakeGalois() {
 inline constexpr std::array<uint8_t, 256> kByteClass = detail::MakeByteClasses();
 
 // Shift-JIS second bytes: 0x40..0x7E and 0x80..0xFC.
-constexpr bool IsTrailByte(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+constexpr bool IsTrailByte(uint8_t b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // Alphanumeric value of bytes 0..127, 255 where there is none.
 inline constexpr std::array<uint8_t, 128> kAlphanumericValue = detail::MakeAlphanumericValues();
@@ -129,8 +131,12 @@ inline constexpr std::array<uint8_t, 4> kModeIndicator = {0x1, 0x2, 0x4, 0x8};
 
 // GF(256) over x^8 + x^4 + x^3 + x^2 + 1. antilog[255] = 1; log[0] is 0 and never used.
 inline constexpr detail::GaloisTables kGalois = detail::MakeGalois();
-constexpr uint8_t Antilog(int i) { return kGalois.antilog[static_cast<size_t>(i)]; }
-constexpr uint8_t Log(uint8_t x) { return kGalois.log[x]; }
+constexpr uint8_t Antilog(int i) {
+    return kGalois.antilog[static_cast<size_t>(i)];
+}
+constexpr uint8_t Log(uint8_t x) {
+    return kGalois.log[x];
+}
 
 // Generator polynomials (x - a^0)...(x - a^(n-1)) as alpha exponents of the coefficients of
 // x^(n-1) .. x^0, the leading 1 left out (ISO/IEC 18004 Annex A). Rows for n that the block

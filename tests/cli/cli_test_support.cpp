@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-extern char **environ;
+extern char** environ;
 
 namespace zarvo::cli::test {
 
@@ -34,9 +34,9 @@ class Capture {
             std::fclose(file_);
         std::free(buf_);
     }
-    Capture(const Capture &) = delete;
-    Capture &operator=(const Capture &) = delete;
-    std::FILE *File() const { return file_; }
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+    std::FILE* File() const { return file_; }
     std::string Take() {
         std::fclose(file_);
         file_ = nullptr;
@@ -44,15 +44,15 @@ class Capture {
     }
 
   private:
-    char *buf_ = nullptr;
+    char* buf_ = nullptr;
     size_t size_ = 0;
-    std::FILE *file_;
+    std::FILE* file_;
 };
 
 } // namespace
 
-RunResult RunInProcess(const std::vector<std::string> &args, const std::string &in, bool outIsTerminal) {
-    std::FILE *input = std::tmpfile();
+RunResult RunInProcess(const std::vector<std::string>& args, const std::string& in, bool outIsTerminal) {
+    std::FILE* input = std::tmpfile();
     if (!input)
         throw std::runtime_error("tmpfile failed");
     std::fwrite(in.data(), 1, in.size(), input);
@@ -66,7 +66,7 @@ RunResult RunInProcess(const std::vector<std::string> &args, const std::string &
     return r;
 }
 
-RunResult RunBinary(const std::vector<std::string> &args, const std::string &in) {
+RunResult RunBinary(const std::vector<std::string>& args, const std::string& in) {
     TempDir dir;
     const std::string inPath = dir / "in", outPath = dir / "out", errPath = dir / "err";
     WriteFile(inPath, in);
@@ -78,9 +78,9 @@ RunResult RunBinary(const std::vector<std::string> &args, const std::string &in)
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<std::string> all = {ZARVO_ENCODE_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char *> argv;
+    std::vector<char*> argv;
     argv.reserve(all.size() + 1);
-    for (auto &a : all)
+    for (auto& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
@@ -113,26 +113,26 @@ TempDir::~TempDir() {
 
 std::vector<std::string> TempDir::Entries() const {
     std::vector<std::string> names;
-    for (const auto &e : fs::directory_iterator(path_))
+    for (const auto& e : fs::directory_iterator(path_))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::string ReadFile(const fs::path &path) {
+std::string ReadFile(const fs::path& path) {
     std::ifstream f(path, std::ios::binary);
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
 }
 
-void WriteFile(const fs::path &path, const std::string &bytes) {
+void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::optional<Listing> ReadListing(const std::string &text, std::string &error) {
-    const auto fail = [&](const std::string &why) {
+std::optional<Listing> ReadListing(const std::string& text, std::string& error) {
+    const auto fail = [&](const std::string& why) {
         error = why;
         return std::nullopt;
     };
@@ -168,7 +168,7 @@ std::optional<Listing> ReadListing(const std::string &text, std::string &error) 
         i += 2;
         std::vector<uint8_t> pixels(uw * uw);
         for (size_t y = 0; y < uw; ++y, ++i) {
-            const std::string &line = lines[i];
+            const std::string& line = lines[i];
             if (line.size() != 2 * uw)
                 return fail("row " + std::to_string(y) + " has " + std::to_string(line.size()) +
                             " characters");
@@ -208,7 +208,7 @@ std::optional<Listing> ReadListing(const std::string &text, std::string &error) 
                     return fail("dark pixel in the quiet zone");
                 if (!inside)
                     continue;
-                auto &module = symbol.dark[row * side + col];
+                auto& module = symbol.dark[row * side + col];
                 if (y % p == 0 && x % p == 0)
                     module = dark;
                 else if (module != dark)
@@ -224,7 +224,7 @@ std::optional<Listing> ReadListing(const std::string &text, std::string &error) 
     return listing;
 }
 
-std::optional<Decoded> DecodeSymbol(const ListedSymbol &symbol) {
+std::optional<Decoded> DecodeSymbol(const ListedSymbol& symbol) {
     constexpr size_t kScale = 3;
     const auto side = static_cast<size_t>(symbol.side);
     const size_t n = (side + 8) * kScale;

@@ -18,21 +18,21 @@ struct RunResult {
 };
 
 // RunCommand with `in` as standard input and the output and messages captured.
-RunResult RunInProcess(const std::vector<std::string> &args, const std::string &in = {},
+RunResult RunInProcess(const std::vector<std::string>& args, const std::string& in = {},
                        bool outIsTerminal = false);
 
 // The zarvo-encode executable, standard input from `in`, standard output not a terminal.
-RunResult RunBinary(const std::vector<std::string> &args, const std::string &in = {});
+RunResult RunBinary(const std::vector<std::string>& args, const std::string& in = {});
 
 // A fresh directory, removed with everything in it at the end of the scope.
 class TempDir {
   public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
-    const std::filesystem::path &Path() const { return path_; }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    const std::filesystem::path& Path() const { return path_; }
     // Names of the entries in the directory, sorted.
     std::vector<std::string> Entries() const;
 
@@ -40,8 +40,8 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-std::string ReadFile(const std::filesystem::path &path);
-void WriteFile(const std::filesystem::path &path, const std::string &bytes);
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // One symbol of a listing, sampled back to modules.
 struct ListedSymbol {
@@ -62,7 +62,7 @@ struct Listing {
 // last symbol. Every module must be a uniform pxmag x pxmag block and the quiet zone (4 modules)
 // light; pxmag is found from where the upper-left finder pattern starts. On a malformed listing
 // returns nullopt and says why in `error`.
-std::optional<Listing> ReadListing(const std::string &text, std::string &error);
+std::optional<Listing> ReadListing(const std::string& text, std::string& error);
 
 struct Decoded {
     std::string bytes;
@@ -72,6 +72,6 @@ struct Decoded {
 };
 
 // Decodes one symbol with zxing-cpp; nullopt when it cannot be read.
-std::optional<Decoded> DecodeSymbol(const ListedSymbol &symbol);
+std::optional<Decoded> DecodeSymbol(const ListedSymbol& symbol);
 
 } // namespace zarvo::cli::test

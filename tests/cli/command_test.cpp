@@ -16,12 +16,12 @@ namespace fs = std::filesystem;
 std::string RandomBytes(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');
-    for (auto &b : s)
+    for (auto& b : s)
         b = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
     return s;
 }
 
-std::string FirstLine(const std::string &text) {
+std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
@@ -67,7 +67,7 @@ TEST(RunCommand, ListingsDecodeToTheExactBytes) {
          "Connect",
          2},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         // The text arguments are UTF-8; the file data and expectations are the symbol's own bytes
         std::vector<std::string> args = c.args;
@@ -119,7 +119,7 @@ TEST(RunCommand, TheOutputTypeFollowsTypeNameAndTerminal) {
         {{"-o", (dir / "d").string()}, true, "d", "P1\n"},
         {{"-t", "ascii", "-o", (dir / "e.png").string()}, false, "e.png", "        "},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         auto args = c.args;
         args.push_back("Zarvo");
@@ -143,7 +143,7 @@ TEST(RunCommand, TheOutputTypeFollowsTypeNameAndTerminal) {
         {"qr.dat", "cannot tell the output type of \"" + (dir / "qr.dat").string() +
                        "\" from its extension; use -t PBM, UTF8 or ASCII"},
     };
-    for (const auto &c : refused) {
+    for (const auto& c : refused) {
         SCOPED_TRACE(c.name);
         const auto r = RunInProcess({"-o", (dir / c.name).string(), "Zarvo"});
         EXPECT_EQ(r.status, 2);
@@ -187,7 +187,7 @@ TEST(RunCommand, ExitStatusAndMessages) {
          "zarvo-encode: cannot read \"" + dir.Path().string() + "\": Is a directory",
          true},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const auto r = RunInProcess(c.args);
         EXPECT_EQ(r.status, c.status);
@@ -273,7 +273,7 @@ TEST(RunCommand, WriteErrorsNameTheFileAndTheReason) {
                                                "\": No such file or directory\n"},
         {dir.Path().string(), "zarvo-encode: cannot write \"" + dir.Path().string() + "\": Is a directory\n"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.output);
         const auto r = RunInProcess({"-t", "pbm", "-o", c.output, "Zarvo"});
         EXPECT_EQ(r.status, 2);
@@ -282,8 +282,8 @@ TEST(RunCommand, WriteErrorsNameTheFileAndTheReason) {
     EXPECT_TRUE(dir.Entries().empty());
 
     // Standard output that cannot take the symbol
-    std::FILE *full = std::fopen("/dev/full", "w");
-    std::FILE *err = std::tmpfile();
+    std::FILE* full = std::fopen("/dev/full", "w");
+    std::FILE* err = std::tmpfile();
     ASSERT_TRUE(full && err);
     const int status = RunCommand({"-t", "ascii", "Zarvo"}, {stdin, full, err, false});
     std::fclose(full);
@@ -306,7 +306,7 @@ TEST(ListingChecker, RefusesMalformedListings) {
     std::string why;
     ASSERT_TRUE(test::ReadListing(good, why)) << why;
 
-    const auto broken = [&](size_t at, const std::string &with) {
+    const auto broken = [&](size_t at, const std::string& with) {
         std::string s = good;
         s.replace(at, with.size(), with);
         return s;
@@ -322,7 +322,7 @@ TEST(ListingChecker, RefusesMalformedListings) {
         good.substr(0, good.size() - rowLength),           // a row short
         broken(firstRow, "x"),                             // a bad token
     };
-    for (const auto &text : cases) {
+    for (const auto& text : cases) {
         EXPECT_FALSE(test::ReadListing(text, why));
         EXPECT_FALSE(why.empty());
     }

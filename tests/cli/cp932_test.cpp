@@ -18,7 +18,7 @@ TEST(Utf8ToCp932, WritesShiftJisBytes) {
         {"\\~", "\\~"},
         {"a\tb\r\n", "a\tb\r\n"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(Utf8ToCp932(c.text), c.bytes);
     }
@@ -34,12 +34,12 @@ TEST(Utf8ToCp932, NamesTheFirstCharacterShiftJisCannotHold) {
         {"한", "\"한\" (U+D55C) cannot be written in Shift-JIS (CP932)"},
         {"x\u0085", "U+0085 cannot be written in Shift-JIS (CP932)"}, // a control character is not printed
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         try {
             Utf8ToCp932(c.text);
             ADD_FAILURE() << "converted";
-        } catch (const TextError &e) {
+        } catch (const TextError& e) {
             EXPECT_EQ(e.what(), c.message);
         }
     }
@@ -62,13 +62,13 @@ TEST(Utf8ToCp932, RejectsMalformedUtf8WithItsOffset) {
         {"\xf4\x90\x80\x80", 0, ""},                                                        // above U+10FFFF
         {"漢\xe5\xad", 3, ""}, // a character cut short after a good one
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.text));
         EXPECT_EQ(FindInvalidUtf8(c.text), c.offset);
         try {
             Utf8ToCp932(c.text);
             ADD_FAILURE() << "converted";
-        } catch (const TextError &e) {
+        } catch (const TextError& e) {
             if (!c.message.empty()) {
                 EXPECT_EQ(e.what(), c.message);
             }

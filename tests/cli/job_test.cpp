@@ -13,10 +13,10 @@ using encoder::qrPlus;
 using encoder::qrSingle;
 
 // The whole output of a prepared job in the given type.
-std::string Output(EncodeJob &job, OutputType type) {
-    char *buf = nullptr;
+std::string Output(EncodeJob& job, OutputType type) {
+    char* buf = nullptr;
     size_t size = 0;
-    std::FILE *f = open_memstream(&buf, &size);
+    std::FILE* f = open_memstream(&buf, &size);
     job.Write(type, f);
     std::fclose(f);
     std::string text(buf, size);
@@ -24,7 +24,7 @@ std::string Output(EncodeJob &job, OutputType type) {
     return text;
 }
 
-std::string ModeLine(const std::string &listing) {
+std::string ModeLine(const std::string& listing) {
     const size_t a = listing.find('\n') + 1;
     return listing.substr(a, listing.find('\n', a) - a);
 }
@@ -56,7 +56,7 @@ TEST(ApplySettings, ModeBeforeCountAndTheDivisionHasTheLastWord) {
         {qrPlus, 1024, 2048, "Plus Mode (Count = 1024)"},
         {qrConnect, 16, 0, "Single Mode (Count = 1)"}, // no data: one empty symbol
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << (c.split ? int{*c.split} : -1) << " " << c.count.value_or(-1) << " " << c.length);
         Options o;
@@ -104,7 +104,7 @@ TEST(EncodeJob, VersionZeroTakesTheSmallestVersionThatFits) {
         {std::string(34, 'a'), 0, 2, 2}, // two pieces of 17 bytes plus the structured-append header
         {"", 0, 1, 1},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << c.data.size() << " bytes, level " << c.level << ", count " << c.count);
         Options o;
@@ -119,7 +119,7 @@ TEST(EncodeJob, VersionZeroTakesTheSmallestVersionThatFits) {
     std::mt19937 rng(7);
     for (int i = 0; i < 20; ++i) {
         std::string data(std::uniform_int_distribution<size_t>(1, 400)(rng), ' ');
-        for (auto &b : data)
+        for (auto& b : data)
             b = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
         Options o;
         o.level = i % 4;
@@ -161,7 +161,7 @@ TEST(EncodeJob, SaysWhichPieceCannotBeMadeAndWhy) {
         {0, 0, -1, 1024, std::string(1024 * 7089 + 1, '1'),
          "the data is longer than 1024 symbols can hold (7259136 bytes)"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         Options o;
         o.symversion = c.symversion;
@@ -183,9 +183,9 @@ TEST(EncodeJob, ForcedModesCarryWhatTheyCan) {
         {2, "any \x01\xff bytes"},
         {3, "\x81\x40\x9f\xfc\xe0\x40\xeb\xbf"}, // the ends of both kanji ranges
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.emode);
-        EXPECT_TRUE(ModeCanCarry(c.emode, reinterpret_cast<const uint8_t *>(c.data.data()),
+        EXPECT_TRUE(ModeCanCarry(c.emode, reinterpret_cast<const uint8_t*>(c.data.data()),
                                  static_cast<int32_t>(c.data.size())));
         Options o;
         o.emode = c.emode;
@@ -207,7 +207,7 @@ TEST(EncodeJob, PbmIsTheEncodersListing) {
         {0, 3, -1, -1, 1, qrPlus, 20, Letters(300)},
         {0, 0, 3, -1, 1, std::nullopt, 2, "\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.data);
         Options o;
         o.symversion = c.symversion;
@@ -225,14 +225,14 @@ TEST(EncodeJob, PbmIsTheEncodersListing) {
         encoder::SymbolEncoder enc;
         ApplySettings(o, enc);
         enc.Version = job.Encoder().Version;
-        const auto *bytes = reinterpret_cast<const uint8_t *>(c.data.data());
+        const auto* bytes = reinterpret_cast<const uint8_t*>(c.data.data());
         const auto len = static_cast<int32_t>(c.data.size());
         enc.Divide(bytes, len);
         enc.CheckDivision(bytes, len);
         std::vector<std::string> lines;
         encoder::MakePbm(enc, bytes, len, c.size, lines);
         std::string expected;
-        for (const auto &line : lines)
+        for (const auto& line : lines)
             expected += line + "\n";
         EXPECT_EQ(written, expected);
     }

@@ -46,7 +46,7 @@ TEST(ParseArguments, TakesValuesGluedOrSeparate) {
         {{"-s10"}, &Options::size, 10},
         {{"--size", "3"}, &Options::size, 3},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         EXPECT_EQ(ParseArguments(c.args).*c.field, c.expected);
     }
@@ -77,7 +77,7 @@ TEST(ParseArguments, FindsTheDataSource) {
         {{"-r", "data.bin"}, Source::File, "", "data.bin"},
         {{"--read-from=x", "-o", "y"}, Source::File, "", "x"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const Options o = ParseArguments(c.args);
         EXPECT_EQ(o.source, c.source);
@@ -121,12 +121,12 @@ TEST(ParseArguments, RejectsBadCommandLinesWithOneLine) {
         {{"one", "two"}, "more than one data argument (\"one\", \"two\"); quote text that holds spaces"},
         {{"text", "-r", "file"}, "give the data either as TEXT or with -r FILE, not both"},
     };
-    for (const auto &c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         try {
             ParseArguments(c.args);
             ADD_FAILURE() << "accepted";
-        } catch (const UsageError &e) {
+        } catch (const UsageError& e) {
             EXPECT_EQ(e.what(), c.message);
         }
     }

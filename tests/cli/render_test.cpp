@@ -8,21 +8,21 @@ namespace {
 
 using encoder::SymbolEncoder;
 
-std::unique_ptr<SymbolEncoder> Encoded(int32_t version, const std::string &data) {
+std::unique_ptr<SymbolEncoder> Encoded(int32_t version, const std::string& data) {
     auto enc = std::make_unique<SymbolEncoder>();
     enc->Version = version;
-    enc->SetPiece(reinterpret_cast<const uint8_t *>(data.data()), static_cast<int32_t>(data.size()));
+    enc->SetPiece(reinterpret_cast<const uint8_t*>(data.data()), static_cast<int32_t>(data.size()));
     EXPECT_TRUE(enc->EncodeOne());
     return enc;
 }
 
 // Module (row, col) of the symbol with its quiet zone of 4, counted from the quiet zone's corner.
-bool DarkWithQuietZone(const SymbolEncoder &enc, int y, int x) {
+bool DarkWithQuietZone(const SymbolEncoder& enc, int y, int x) {
     const int row = y - 4, col = x - 4;
     return row >= 0 && row < enc.Side() && col >= 0 && col < enc.Side() && enc.Dark(row, col);
 }
 
-std::vector<std::string> Lines(const std::string &text) {
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find('\n', start);
@@ -78,7 +78,7 @@ TEST(AppendUtf8Symbol, HoldsEveryModule) {
             for (int x = 0; x < w; ++x) {
                 const bool upperDark = DarkWithQuietZone(*enc, 2 * line, x);
                 const bool lowerDark = DarkWithQuietZone(*enc, 2 * line + 1, x);
-                const char *expected =
+                const char* expected =
                     upperDark ? (lowerDark ? " " : "\u2584") : (lowerDark ? "\u2580" : "\u2588");
                 const size_t n = std::string(expected).size();
                 ASSERT_EQ(lines[static_cast<size_t>(line)].substr(pos, n), expected) << line << "," << x;

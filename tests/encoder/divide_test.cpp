@@ -1,5 +1,5 @@
-#include "test_support.h"
 #include "divide.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
-#include "test_support.h"
 #include "encoder.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "test_support.h"
 #include "bitstream.h"
 #include "matrix.h"
 #include "reedsolomon.h"
+#include "test_support.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 namespace zarvo::encoder {
 namespace {
-
 
 using test_support::Rec;
 using test_support::Table;

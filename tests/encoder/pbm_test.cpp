@@ -1,5 +1,5 @@
-#include "test_support.h"
 #include "pbm.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,5 +1,5 @@
-#include "test_support.h"
 #include "reedsolomon.h"
+#include "test_support.h"
 
 #include <array>
 #include <gtest/gtest.h>

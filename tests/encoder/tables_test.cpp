@@ -1,5 +1,5 @@
-#include "test_support.h"
 #include "tables.h"
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -18,7 +18,9 @@ inline const VersionTable& Table() {
     return table;
 }
 
-inline const VersionRecord& Rec(int v) { return Table()[static_cast<size_t>(v)]; }
+inline const VersionRecord& Rec(int v) {
+    return Table()[static_cast<size_t>(v)];
+}
 
 // GF(256) product computed without tables: carry-less multiplication reduced by
 // x^8 + x^4 + x^3 + x^2 + 1, bit by bit.
@@ -34,7 +36,11 @@ inline uint8_t SlowMul(uint8_t a, uint8_t b) {
     return static_cast<uint8_t>(r);
 }
 
-inline const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
-inline int32_t Len(const std::string& s) { return static_cast<int32_t>(s.size()); }
+inline const uint8_t* Bytes(const std::string& s) {
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
+inline int32_t Len(const std::string& s) {
+    return static_cast<int32_t>(s.size());
+}
 
 } // namespace zarvo::encoder::test_support
