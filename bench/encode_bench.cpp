@@ -2,10 +2,8 @@
 // own segments and its own mask. The runs of a case share a name, BM_<case>/zarvo, /qrencode, /zxing,
 // so that they stand together in the output. Before timing, every run checks that its implementation
 // made a symbol of the expected side and error-correction level (read back from the format
-// information) and labels it with the version and the mask it chose.
-//
-// BM_Allocations/zarvo counts heap allocations inside our encoding calls, after a warm-up; anything
-// but 0 is an error and makes the program exit with status 1.
+// information) and labels it with the version and the mask it chose. That the encoder allocates
+// nothing per symbol is asserted by the unit tests.
 //
 // Typical run: zarvo_bench --benchmark_min_time=0.2 --benchmark_repetitions=3
 //                          --benchmark_report_aggregates_only=true
@@ -22,92 +20,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
-#include <new>
 #include <qrencode.h>
 #include <random>
 #include <string>
 #include <vector>
 
-// ---------------------------------------------------------------------------------------------
-// Allocation counter. Replacing the global operator new affects the peers too, so only a window
-// opened around our own calls counts.
-// ---------------------------------------------------------------------------------------------
-
-namespace {
-
-bool g_countAllocations = false;
-int64_t g_allocations = 0;
-bool g_allocationFailure = false;
-
-void* Allocate(std::size_t size) {
-    if (g_countAllocations)
-        ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* AllocateAligned(std::size_t size, std::align_val_t align) {
-    if (g_countAllocations)
-        ++g_allocations;
-    const auto a = static_cast<std::size_t>(align);
-    // aligned_alloc wants a non-zero multiple of the alignment.
-    const std::size_t rounded = size == 0 ? a : (size + a - 1) / a * a;
-    if (void* p = std::aligned_alloc(a, rounded))
-        return p;
-    throw std::bad_alloc();
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void* operator new(std::size_t size, std::align_val_t a) {
-    return AllocateAligned(size, a);
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-    return AllocateAligned(size, a);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-
 namespace {
 
 namespace zq = zarvo::encoder;
-
-class AllocationWindow {
-  public:
-    explicit AllocationWindow(bool counted) { g_countAllocations = counted; }
-    ~AllocationWindow() { g_countAllocations = false; }
-    AllocationWindow(const AllocationWindow&) = delete;
-    AllocationWindow& operator=(const AllocationWindow&) = delete;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Inputs
@@ -450,42 +370,6 @@ void BM_ZxingPieces(benchmark::State& state, const PieceSet& set) {
     state.SetLabel("10-M");
 }
 
-// Every call that encodes a symbol, inside the counting window, after one warm-up pass outside it.
-void BM_Allocations(benchmark::State& state, const std::vector<Input>& inputs, const PieceSet& set) {
-    auto& enc = Encoder();
-    const uint8_t* data = Bytes(set.text.data);
-    const int32_t len = Length(set.text.data);
-    const auto pass = [&](bool counted) {
-        for (const auto& in : inputs) {
-            SetUpSingle(enc, in);
-            const AllocationWindow window(counted);
-            enc.SetPiece(Bytes(in.data), Length(in.data));
-            bool ok = enc.EncodeOne();
-            benchmark::DoNotOptimize(ok);
-        }
-        DividePieces(enc, set.text);
-        const AllocationWindow window(counted);
-        for (int32_t k = 1; k <= enc.Count; ++k) {
-            auto result = enc.EncodePiece(k, data, len);
-            benchmark::DoNotOptimize(result);
-        }
-    };
-    try {
-        pass(false);
-        g_allocations = 0;
-        for (auto _ : state)
-            pass(true);
-    } catch (const std::exception& e) {
-        state.SkipWithError(e.what());
-        return;
-    }
-    state.counters["allocations"] = static_cast<double>(g_allocations);
-    if (g_allocations != 0) {
-        g_allocationFailure = true;
-        state.SkipWithError(("the encoder allocated " + std::to_string(g_allocations) + " times").c_str());
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -539,12 +423,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark((pieces + "/zxing").c_str(), [&set](benchmark::State& s) {
         BM_ZxingPieces(s, set);
     })->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BM_Allocations/zarvo",
-                                 [&singles, &set](benchmark::State& s) { BM_Allocations(s, singles, set); })
-        ->Iterations(2)
-        ->Unit(benchmark::kMillisecond);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return g_allocationFailure ? 1 : 0;
+    return 0;
 }
