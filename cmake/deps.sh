@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need, skipping those already installed.
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build pkg-config ccache
+      qt6-base-dev libgl-dev libjpeg-dev fonts-ipafont-gothic libreoffice-draw poppler-utils
       libgtest-dev libgmock-dev libbenchmark-dev libzxing-dev libqrencode-dev)
 missing=()
 for p in "${PKGS[@]}"; do

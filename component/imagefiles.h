@@ -1,0 +1,45 @@
+// Image files of the component's picture: BMP, JPEG, PNG, SVG, EMF and WMF.
+#pragma once
+
+#include "picture.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zarvo::component {
+
+// An image that could not be encoded or a file that could not be written; what() names the file
+// (when there is one) and the reason.
+class ImageError : public std::runtime_error {
+  public:
+    explicit ImageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A Windows bitmap file (BITMAPFILEHEADER + BITMAPINFOHEADER, palette, bottom-up rows) of the
+// bitmap's own pixel format.
+std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
+// A baseline JPEG written by libjpeg with its defaults (jpeg_set_defaults) at the given quality.
+// libjpeg's errors come back as ImageError, never as exit().
+std::vector<uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 75);
+std::vector<uint8_t> EncodePng(const Bitmap& bitmap);
+// SVG of a bitmap (one rectangle per horizontal run of equal pixels) or of a metafile (its
+// records, texts as text).
+std::string EncodeSvg(const Bitmap& bitmap);
+std::string EncodeSvg(const Metafile& metafile);
+
+// The file type a name asks for, by extension (case-insensitive): "bmp", "jpeg" (.jpg, .jpeg),
+// "png", "svg", "emf", "wmf"; empty when none of these.
+std::string ImageTypeOf(const std::string& fileName);
+
+// Writes the picture as `type` (as ImageTypeOf returns). A bitmap can be written as bmp, jpeg,
+// png or svg; a metafile as emf, wmf, svg or png (rendered), bmp or jpeg (rendered at 32 bits).
+// The file is written through a temporary file beside it and renamed, so a failure never leaves
+// a partial file. Throws ImageError.
+void SavePicture(const Picture& picture, const std::string& type, const std::string& fileName);
+
+// Writes bytes to a file through a temporary file beside it. Throws ImageError.
+void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
+
+} // namespace zarvo::component

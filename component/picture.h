@@ -1,0 +1,172 @@
+// The component's picture layer: what stands in for the Windows graphics device interface.
+//
+// A picture is empty, a device-independent bitmap, or a recorded metafile. The symbol drawing
+// paints through the Canvas interface onto either; a metafile plays back onto any QPainter at any
+// scale (screen, preview, printer) and is written as EMF or placeable WMF. QtGui only.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QRgb>
+#include <QSize>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zarvo::component {
+
+// A colour value: 0x00BBGGRR (red in the low byte); a value with the top bit set names a system
+// colour (0x80000000 | index, e.g. 0x80000008 = the window-text colour).
+using TColor = int32_t;
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clWindowText = static_cast<TColor>(0x80000008u);
+
+// The RGB of a colour value; system colours resolve through the application palette (window
+// text, window, button face ...), with the Windows defaults when no application runs.
+QRgb ResolveColor(TColor color);
+
+// A font description: face name (CP932 bytes), size in points, style set, colour, character set.
+struct TFont {
+    std::string Name;  // CP932
+    int32_t Size = 9;  // points; pixels = Size * 96 / 72 (9 pt = 12 px)
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    TColor Color = clWindowText;
+    int32_t Charset = 128; // SHIFTJIS_CHARSET
+    int32_t Pitch = 0;     // 0 default, 1 variable, 2 fixed
+    // Character (em) height in pixels at 96 dpi.
+    int32_t PixelHeight() const { return (Size * 96 + 36) / 72; }
+    bool operator==(const TFont& o) const;
+};
+
+// The QFont of a font description at 96 dpi. The Windows faces "ＭＳ Ｐゴシック" and "ＭＳ ゴシック"
+// map to IPAPGothic and IPAGothic so that metrics match the layout's 12-pixel design.
+QFont ToQFont(const TFont& font);
+
+// Registers the face substitutions above with Qt; safe to call more than once.
+void InstallFontSubstitutions();
+
+// A device-independent bitmap: rows top-down, each padded to 4 bytes; 1, 4, 8, 16, 24 or 32 bits
+// per pixel (other depths can be held but are never rotated). 32-bit pixels are B, G, R, x bytes,
+// 24-bit B, G, R; 1/4/8-bit pixels index the palette (most significant bits first); 16-bit are
+// x1R5G5B5.
+class Bitmap {
+  public:
+    Bitmap() = default;
+    // A bitmap of the given size and depth, all bits zero (black at 32 bits).
+    Bitmap(int width, int height, int bitsPerPixel);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int BitsPerPixel() const { return bpp_; }
+    bool IsEmpty() const { return width_ <= 0 || height_ <= 0; }
+    // Bytes per row, a multiple of 4.
+    int Stride() const { return stride_; }
+    uint8_t* Row(int y) { return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(stride_); }
+    const uint8_t* Row(int y) const {
+        return bits_.data() + static_cast<size_t>(y) * static_cast<size_t>(stride_);
+    }
+    std::vector<QRgb> Palette; // entries for 1, 4 and 8 bits per pixel
+
+    // A QImage that shares this bitmap's bits (Format_RGB32); only for 32 bits per pixel, and
+    // valid until the bitmap is resized or destroyed. The canvas paints through it.
+    QImage View();
+    // A copy as a QImage (RGB32) for any supported depth.
+    QImage ToImage() const;
+    // The 32-bit bitmap of an image.
+    static Bitmap FromImage(const QImage& image);
+
+    bool operator==(const Bitmap& o) const;
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    int bpp_ = 32;
+    int stride_ = 0;
+    std::vector<uint8_t> bits_;
+};
+
+// Pixel-exact turns and mirror of any supported depth (1, 4, 8, 16, 24, 32 bits); the palette is
+// copied. angle 90: (x, y) of the result from (y, h - 1 - x), a quarter turn clockwise; 180: from
+// (w - 1 - x, h - 1 - y); 270: from (w - 1 - y, x). Other depths are returned unchanged.
+Bitmap RotateBitmap(const Bitmap& source, int angle);
+// (x, y) of the result from (w - 1 - x, y).
+Bitmap MirrorBitmap(const Bitmap& source);
+
+// A recorded drawing: a frame of Width x Height pixels, filled rectangles and opaque texts.
+struct MetaFill {
+    int32_t left, top, right, bottom; // left/top included, right/bottom excluded
+    TColor color;
+};
+struct MetaText {
+    int32_t x, y;     // top-left of the text box
+    std::string text; // CP932
+    TFont font;
+    TColor background; // the opaque box behind the text
+};
+struct Metafile {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::vector<std::variant<MetaFill, MetaText>> Records;
+
+    bool IsEmpty() const { return Width <= 0 || Height <= 0; }
+    // Plays the records onto the painter, frame pixel (0, 0) at target's top-left, scaled so that
+    // the frame fills target.
+    void Play(QPainter& painter, const QRectF& target) const;
+    // Renders at one device pixel per frame pixel.
+    QImage ToImage() const;
+};
+
+// The enhanced metafile (EMF) and placeable Windows metafile (WMF) files of a metafile, written as
+// the Windows formats define them (96 dpi, sizes in 0.01 mm / twips, texts in UTF-16 / CP932).
+std::vector<uint8_t> WriteEmf(const Metafile& metafile);
+std::vector<uint8_t> WriteWmf(const Metafile& metafile);
+
+// The drawing operations the symbol drawing uses.
+class Canvas {
+  public:
+    virtual ~Canvas() = default;
+    // Fills left..right-1 x top..bottom-1 with the colour.
+    virtual void FillRect(int left, int top, int right, int bottom, TColor color) = 0;
+    // Draws CP932 text with its box's top-left at (x, y) in the font and its colour, on an opaque
+    // box of the background colour.
+    virtual void TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) = 0;
+    // Width and height of the text's box in the font; an empty text measures 0 x 0.
+    virtual QSize TextExtent(const std::string& text, const TFont& font) = 0;
+};
+
+// Paints onto a 32-bit bitmap (through QPainter for text).
+class BitmapCanvas : public Canvas {
+  public:
+    explicit BitmapCanvas(Bitmap& bitmap);
+    ~BitmapCanvas() override;
+    void FillRect(int left, int top, int right, int bottom, TColor color) override;
+    void TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) override;
+    QSize TextExtent(const std::string& text, const TFont& font) override;
+
+  private:
+    Bitmap& bitmap_;
+    QImage view_;
+};
+
+// Records onto a metafile; text is measured as on the screen (96 dpi).
+class MetafileCanvas : public Canvas {
+  public:
+    explicit MetafileCanvas(Metafile& metafile) : metafile_(metafile) {}
+    void FillRect(int left, int top, int right, int bottom, TColor color) override;
+    void TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) override;
+    QSize TextExtent(const std::string& text, const TFont& font) override;
+
+  private:
+    Metafile& metafile_;
+};
+
+// The picture of the component: nothing, a bitmap or a metafile.
+using Picture = std::variant<std::monostate, Bitmap, Metafile>;
+
+} // namespace zarvo::component
