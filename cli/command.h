@@ -13,7 +13,8 @@
 namespace zarvo::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitNotFit = 1; // a piece does not fit, or an internal inconsistency
+inline constexpr int kExitNotFit = 1; // a piece does not fit, the picture would be too large, or an
+                                      // internal inconsistency
 inline constexpr int kExitUsage = 2;  // bad arguments, unreadable input, unwritable output
 
 struct Streams {
@@ -24,11 +25,14 @@ struct Streams {
 };
 
 // Runs the command with the arguments after the program name and returns the exit status.
-// Nothing is written to the output until every piece has been encoded.
+// Nothing is written to the output until every piece has been encoded (and drawn). Pictures are
+// drawn by the symbol component, which needs a QGuiApplication: when none runs, one is created
+// for the call on the offscreen platform (unless QT_QPA_PLATFORM names another).
 int RunCommand(const std::vector<std::string>& args, const Streams& streams);
 
 // The output type for an -o name without -t, by its extension (any case): ".pbm" and no
-// extension give PBM, ".txt" UTF8. Throws UsageError for image files and unknown extensions.
+// extension give PBM, ".txt" UTF8, ".bmp", ".jpg", ".jpeg", ".png", ".svg", ".emf" and ".wmf" the
+// pictures. Throws UsageError for other picture types and unknown extensions.
 OutputType TypeForFile(const std::string& path);
 
 // An input or output that failed; what() is one line naming the file and the reason.

@@ -187,6 +187,8 @@ void EncodeJob::Write(OutputType type, std::FILE* out) {
                 text += '\n';
             AppendAsciiSymbol(*enc_, text);
             break;
+        default:
+            throw std::logic_error(std::string("EncodeJob::Write cannot write ") + TypeName(type));
         }
         put();
     }

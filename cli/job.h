@@ -48,8 +48,8 @@ class EncodeJob {
     std::optional<std::string> Prepare();
 
     // After a successful Prepare(): encodes the pieces again one at a time and writes each symbol
-    // to out as soon as it is made, so memory stays small however long the output is. Throws
-    // WriteError on the first failed write.
+    // to out as soon as it is made, so memory stays small however long the output is. Only the
+    // text types (PBM, UTF8, ASCII). Throws WriteError on the first failed write.
     void Write(OutputType type, std::FILE* out);
 
     const encoder::SymbolEncoder& Encoder() const { return *enc_; }

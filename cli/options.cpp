@@ -45,7 +45,65 @@ template <size_t N> int Choice(const std::string& value, const char* const (&nam
     return -1;
 }
 
-enum class Id { Help, Version, Symversion, Level, Mode, Mask, Count, Split, Size, Output, Type, Read };
+// Exactly six hexadecimal digits RRGGBB, "#" before them allowed; the colour value 0x00BBGGRR.
+std::optional<component::TColor> ParseColor(const std::string& s) {
+    const std::string hex = !s.empty() && s[0] == '#' ? s.substr(1) : s;
+    if (hex.size() != 6 ||
+        !std::all_of(hex.begin(), hex.end(), [](unsigned char c) { return std::isxdigit(c); }))
+        return std::nullopt;
+    const auto rgb = static_cast<uint32_t>(std::stoul(hex, nullptr, 16));
+    const uint32_t r = rgb >> 16, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    return static_cast<component::TColor>(b << 16 | g << 8 | r);
+}
+
+// "N" (all four) or "UP,DOWN,LEFT,RIGHT".
+Spaces ParseSpaces(const std::string& value) {
+    const std::string what = "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0.." +
+                             std::to_string(kMaxSpace) + " pixels";
+    std::vector<int32_t> n;
+    for (size_t start = 0;;) {
+        const size_t comma = value.find(',', start);
+        const std::string part =
+            value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const auto v = ParseNumber(part);
+        if (!v || *v > kMaxSpace)
+            throw UsageError(what + ", not " + Quoted(value));
+        n.push_back(*v);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (n.size() == 1)
+        return {n[0], n[0], n[0], n[0]};
+    if (n.size() != 4)
+        throw UsageError(what + ", not " + Quoted(value));
+    return {n[0], n[1], n[2], n[3]};
+}
+
+enum class Id {
+    Help,
+    Version,
+    Symversion,
+    Level,
+    Mode,
+    Mask,
+    Count,
+    Split,
+    Size,
+    Output,
+    Type,
+    Read,
+    Binary,
+    Angle,
+    Reverse,
+    CommentUp,
+    CommentDown,
+    Numbering,
+    Column,
+    Spaces,
+    Foreground,
+    Background,
+};
 
 struct OptionInfo {
     Id id;
@@ -56,18 +114,28 @@ struct OptionInfo {
 
 // clang-format off
 constexpr OptionInfo kOptions[] = {
-    {Id::Help,       'h', "help",       false},
-    {Id::Version,    'V', "version",    false},
-    {Id::Symversion, 'v', "symversion", true},
-    {Id::Level,      'l', "level",      true},
-    {Id::Mode,       0,   "mode",       true},
-    {Id::Mask,       0,   "mask",       true},
-    {Id::Count,      0,   "count",      true},
-    {Id::Split,      0,   "split",      true},
-    {Id::Size,       's', "size",       true},
-    {Id::Output,     'o', "output",     true},
-    {Id::Type,       't', "type",       true},
-    {Id::Read,       'r', "read-from",  true},
+    {Id::Help,       'h', "help",         false},
+    {Id::Version,    'V', "version",      false},
+    {Id::Symversion, 'v', "symversion",   true},
+    {Id::Level,      'l', "level",        true},
+    {Id::Mode,       0,   "mode",         true},
+    {Id::Mask,       0,   "mask",         true},
+    {Id::Count,      0,   "count",        true},
+    {Id::Split,      0,   "split",        true},
+    {Id::Size,       's', "size",         true},
+    {Id::Output,     'o', "output",       true},
+    {Id::Type,       't', "type",         true},
+    {Id::Read,       'r', "read-from",    true},
+    {Id::Binary,     0,   "binary",       false},
+    {Id::Angle,      0,   "angle",        true},
+    {Id::Reverse,    0,   "reverse",      false},
+    {Id::CommentUp,  0,   "comment-up",   true},
+    {Id::CommentDown,0,   "comment-down", true},
+    {Id::Numbering,  0,   "numbering",    true},
+    {Id::Column,     0,   "column",       true},
+    {Id::Spaces,     0,   "spaces",       true},
+    {Id::Foreground, 0,   "foreground",   true},
+    {Id::Background, 0,   "background",   true},
 };
 // clang-format on
 
@@ -121,11 +189,13 @@ void Apply(Id id, const std::string& value, Options& o) {
         o.output = value;
         break;
     case Id::Type: {
-        static const char* const kNames[] = {"pbm", "utf8", "ascii", "utf-8"};
+        static const char* const kNames[] = {"pbm", "utf8", "ascii", "bmp",   "jpeg", "png",
+                                             "svg", "emf",  "wmf",   "utf-8", "jpg"};
         const int i = Choice(value, kNames);
         if (i < 0)
-            throw UsageError("the type must be PBM, UTF8 or ASCII, not " + Quoted(value));
-        o.type = i == 0 ? OutputType::Pbm : i == 2 ? OutputType::Ascii : OutputType::Utf8;
+            throw UsageError("the type must be PBM, UTF8, ASCII, BMP, JPEG, PNG, SVG, EMF or WMF, not " +
+                             Quoted(value));
+        o.type = i == 9 ? OutputType::Utf8 : i == 10 ? OutputType::Jpeg : static_cast<OutputType>(i);
         break;
     }
     case Id::Read:
@@ -133,6 +203,49 @@ void Apply(Id id, const std::string& value, Options& o) {
             throw UsageError("the input file name is empty");
         o.file = value;
         break;
+    case Id::Binary:
+        o.binary = true;
+        break;
+    case Id::Angle: {
+        static const char* const kNames[] = {"0", "90", "180", "270"};
+        const int i = Choice(value, kNames);
+        if (i < 0)
+            throw UsageError("the angle must be 0, 90, 180 or 270, not " + Quoted(value));
+        o.angle = 90 * i;
+        break;
+    }
+    case Id::Reverse:
+        o.reverse = true;
+        break;
+    case Id::CommentUp:
+        o.commentUp = value;
+        break;
+    case Id::CommentDown:
+        o.commentDown = value;
+        break;
+    case Id::Numbering: {
+        static const char* const kNames[] = {"none", "head", "tail", "ifvoid"};
+        const int i = Choice(value, kNames);
+        if (i < 0)
+            throw UsageError("the numbering must be none, head, tail or ifvoid, not " + Quoted(value));
+        o.numbering = static_cast<component::TNumbering>(i);
+        break;
+    }
+    case Id::Column:
+        o.column = NumberIn(value, 1, encoder::kMaxPieces, "the column count must be 1..1024");
+        break;
+    case Id::Spaces:
+        o.spaces = ParseSpaces(value);
+        break;
+    case Id::Foreground:
+    case Id::Background: {
+        const auto color = ParseColor(value);
+        if (!color)
+            throw UsageError(std::string("the ") + (id == Id::Foreground ? "foreground" : "background") +
+                             " colour must be six hexadecimal digits RRGGBB, not " + Quoted(value));
+        (id == Id::Foreground ? o.foreground : o.background) = color;
+        break;
+    }
     }
 }
 
@@ -224,9 +337,11 @@ as QR Code symbols.
   -r, --read-from=FILE  read the data from FILE as raw bytes
   -o, --output=FILE     write to FILE ("-": standard output, the default)
   -t, --type=TYPE       PBM (the "P1" module listing), UTF8 (half blocks for a
-                        terminal) or ASCII; without it a .pbm file gets PBM, a .txt
-                        file UTF8, standard output UTF8 on a terminal and PBM otherwise
-  -s, --size=N          pixels per module in PBM, 1..10 (default 1)
+                        terminal), ASCII, or a picture: BMP, JPEG, PNG, SVG, EMF or
+                        WMF; without it the output's extension decides (.pbm or none:
+                        PBM, .txt: UTF8, .bmp .jpg .jpeg .png .svg .emf .wmf), and
+                        standard output gets UTF8 on a terminal and PBM otherwise
+  -s, --size=N          pixels per module, 1..10 (default 1)
   -v, --symversion=N    version 1..40, or 0 for the smallest that fits (default 0)
   -l, --level=L         error correction L, M, Q or H (default L)
       --mode=MODE       auto, numeric, alnum, byte or kanji (default auto)
@@ -234,16 +349,44 @@ as QR Code symbols.
       --count=N         divide the data over N symbols, 1..1024 (default 1)
       --split=HOW       single, connect (structured append, 2..16 symbols) or
                         plus (independent symbols, 2..1024)
+      --binary          the data is written in the tilde notation: ~0D0A~ for the
+                        bytes 0D 0A, ~~ for a tilde
+
+Pictures only (the text types ignore these):
+      --angle=DEG       turn the picture clockwise by 0, 90, 180 or 270 degrees
+      --reverse         mirror the picture left to right (after turning)
+      --comment-up=TEXT, --comment-down=TEXT
+                        a comment above / below each symbol, centred; give it room
+                        with --spaces
+      --numbering=HOW   none (default), head, tail or ifvoid: how the symbol's number
+                        joins the comments when there are several symbols
+      --column=N        symbols per row, 1..1024 (default 16)
+      --spaces=U,D,L,R  pixels around each symbol (above, below, left, right), or one
+                        number for all four (default 0)
+      --foreground=RRGGBB, --background=RRGGBB
+                        colours of the dark modules and of the background
+                        (default 000000 and FFFFFF)
+
   -h, --help            show this help and exit
   -V, --version         show the version and exit
 
-Exit status: 0 when every symbol was made, 1 when the data does not fit,
-2 for a bad command line, unreadable input or an output that cannot be written.
+Exit status: 0 when every symbol was made, 1 when the data does not fit or the
+picture would be too large, 2 for a bad command line, unreadable input or an
+output that cannot be written.
 )";
 }
 
 std::string VersionText() {
     return std::string(kProgramName) + " " + ZARVO_VERSION;
+}
+
+bool IsImage(OutputType type) {
+    return type != OutputType::Pbm && type != OutputType::Utf8 && type != OutputType::Ascii;
+}
+
+const char* TypeName(OutputType type) {
+    static const char* const kNames[] = {"PBM", "UTF8", "ASCII", "BMP", "JPEG", "PNG", "SVG", "EMF", "WMF"};
+    return kNames[static_cast<int>(type)];
 }
 
 const char* ModeName(int32_t mode) {

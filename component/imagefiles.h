@@ -10,12 +10,7 @@
 
 namespace zarvo::component {
 
-// An image that could not be encoded or a file that could not be written; what() names the file
-// (when there is one) and the reason.
-class ImageError : public std::runtime_error {
-  public:
-    explicit ImageError(const std::string& message) : std::runtime_error(message) {}
-};
+// ImageError (picture.h): an image that could not be encoded or a file that could not be written.
 
 // A Windows bitmap file (BITMAPFILEHEADER + BITMAPINFOHEADER, palette, bottom-up rows) of the
 // bitmap's own pixel format.
@@ -24,8 +19,8 @@ std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
 // libjpeg's errors come back as ImageError, never as exit().
 std::vector<uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 75);
 std::vector<uint8_t> EncodePng(const Bitmap& bitmap);
-// SVG of a bitmap (one rectangle per horizontal run of equal pixels) or of a metafile (its
-// records, texts as text).
+// SVG of a bitmap (a background rectangle in the colour of the top-left pixel, then one rectangle
+// per horizontal run of any other colour) or of a metafile (its records, texts as text).
 std::string EncodeSvg(const Bitmap& bitmap);
 std::string EncodeSvg(const Metafile& metafile);
 

@@ -8,14 +8,25 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QRgb>
 #include <QSize>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
 
 namespace zarvo::component {
+
+// An image that could not be encoded or a file that could not be written; what() names the file
+// (when there is one) and the reason.
+class ImageError : public std::runtime_error {
+  public:
+    explicit ImageError(const std::string& message) : std::runtime_error(message) {}
+};
 
 // A colour value: 0x00BBGGRR (red in the low byte); a value with the top bit set names a system
 // colour (0x80000000 | index, e.g. 0x80000008 = the window-text colour).
@@ -27,11 +38,13 @@ inline constexpr TColor clWindowText = static_cast<TColor>(0x80000008u);
 // The RGB of a colour value; system colours resolve through the application palette (window
 // text, window, button face ...), with the Windows defaults when no application runs.
 QRgb ResolveColor(TColor color);
+// The Windows COLORREF (0x00BBGGRR) of a colour value, system colours resolved.
+uint32_t ToColorRef(TColor color);
 
 // A font description: face name (CP932 bytes), size in points, style set, colour, character set.
 struct TFont {
-    std::string Name;  // CP932
-    int32_t Size = 9;  // points; pixels = Size * 96 / 72 (9 pt = 12 px)
+    std::string Name; // CP932
+    int32_t Size = 9; // points; pixels = Size * 96 / 72 (9 pt = 12 px)
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;
@@ -51,6 +64,62 @@ QFont ToQFont(const TFont& font);
 // Registers the face substitutions above with Qt; safe to call more than once.
 void InstallFontSubstitutions();
 
+// A CP932 text as it is drawn in a font: its characters (one UTF-16 unit each; bytes that do not
+// decode show as U+FFFD), the CP932 bytes each came from (1 or 2), each one's advance in pixels
+// (they sum to Width), and the box: Width x Height (the font's ascent + descent) with the
+// baseline Ascent pixels below the top. An empty text lays out as 0 x 0.
+struct TextLayout {
+    QString Text;
+    std::vector<int32_t> Bytes;
+    std::vector<int32_t> Advances;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t Ascent = 0;
+    // The glyph of each character in the font's face; empty when the face lacks one of them and
+    // Qt's own text layout (with its font fallback) draws the text.
+    std::vector<uint32_t> Glyphs;
+};
+
+// Lays out and draws CP932 text in one font alike on every painter (bitmap, screen, printer):
+// each character at the whole-pixel position its advances add up to, so the glyphs sit where the
+// metafiles' advance (Dx) arrays put them, and the box is the same everywhere. Needs a
+// QGuiApplication, as every font does.
+class TextPainter {
+  public:
+    explicit TextPainter(const TFont& font);
+    const TFont& Font() const { return font_; }
+    TextLayout LayOut(const std::string& text) const;
+    // Draws the glyphs of a text laid out in this font in the font's colour, the box's top-left
+    // at (x, y); the box itself is the caller's to fill.
+    void DrawGlyphs(QPainter& painter, int x, int y, const TextLayout& layout) const;
+
+  private:
+    TFont font_;
+    QFont qfont_;
+    QRawFont raw_;
+    int32_t height_, ascent_;
+};
+
+// TextPainter(font).LayOut(text).
+TextLayout LayOutText(const std::string& text, const TFont& font);
+
+namespace detail {
+// Memory for pixel rows. Large blocks are advised to be backed by huge pages: painting a picture
+// of hundreds of megabytes then takes a few hundred page faults instead of a hundred thousand.
+void* AllocatePixels(size_t bytes);
+void FreePixels(void* block, size_t bytes) noexcept;
+
+template <typename T> struct PixelAllocator {
+    using value_type = T;
+    PixelAllocator() = default;
+    template <typename U> PixelAllocator(const PixelAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocatePixels(n * sizeof(T))); }
+    void deallocate(T* block, size_t n) noexcept { FreePixels(block, n * sizeof(T)); }
+    friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+    friend bool operator!=(const PixelAllocator&, const PixelAllocator&) { return false; }
+};
+} // namespace detail
+
 // A device-independent bitmap: rows top-down, each padded to 4 bytes; 1, 4, 8, 16, 24 or 32 bits
 // per pixel (other depths can be held but are never rotated). 32-bit pixels are B, G, R, x bytes,
 // 24-bit B, G, R; 1/4/8-bit pixels index the palette (most significant bits first); 16-bit are
@@ -58,7 +127,10 @@ void InstallFontSubstitutions();
 class Bitmap {
   public:
     Bitmap() = default;
-    // A bitmap of the given size and depth, all bits zero (black at 32 bits).
+    // A bitmap of the given size and depth, all bits zero (black at 32 bits); 1, 4 and 8 bits
+    // per pixel get a grey ramp from black (index 0) to white as palette. Negative sizes count as
+    // 0. Throws std::invalid_argument for a depth outside 1..64, std::length_error when a row or
+    // the whole would not fit in memory's address range.
     Bitmap(int width, int height, int bitsPerPixel);
 
     int Width() const { return width_; }
@@ -88,7 +160,7 @@ class Bitmap {
     int height_ = 0;
     int bpp_ = 32;
     int stride_ = 0;
-    std::vector<uint8_t> bits_;
+    std::vector<uint8_t, detail::PixelAllocator<uint8_t>> bits_;
 };
 
 // Pixel-exact turns and mirror of any supported depth (1, 4, 8, 16, 24, 32 bits); the palette is
@@ -118,12 +190,15 @@ struct Metafile {
     // Plays the records onto the painter, frame pixel (0, 0) at target's top-left, scaled so that
     // the frame fills target.
     void Play(QPainter& painter, const QRectF& target) const;
-    // Renders at one device pixel per frame pixel.
+    // Renders at one device pixel per frame pixel, on white; a null image when it cannot be
+    // allocated.
     QImage ToImage() const;
 };
 
 // The enhanced metafile (EMF) and placeable Windows metafile (WMF) files of a metafile, written as
-// the Windows formats define them (96 dpi, sizes in 0.01 mm / twips, texts in UTF-16 / CP932).
+// the Windows formats define them (96 dpi: EMF frame in 0.01 mm, WMF placeable header at 96
+// logical units per inch; texts in UTF-16 / CP932). Both throw ImageError for an empty metafile;
+// WriteWmf also for a frame above 32767 pixels, which its 16-bit coordinates cannot reach.
 std::vector<uint8_t> WriteEmf(const Metafile& metafile);
 std::vector<uint8_t> WriteWmf(const Metafile& metafile);
 
@@ -140,7 +215,8 @@ class Canvas {
     virtual QSize TextExtent(const std::string& text, const TFont& font) = 0;
 };
 
-// Paints onto a 32-bit bitmap (through QPainter for text).
+// Paints onto a 32-bit bitmap (through QPainter for text). Throws std::invalid_argument for a
+// bitmap of another depth.
 class BitmapCanvas : public Canvas {
   public:
     explicit BitmapCanvas(Bitmap& bitmap);
@@ -150,8 +226,12 @@ class BitmapCanvas : public Canvas {
     QSize TextExtent(const std::string& text, const TFont& font) override;
 
   private:
+    // The text painter of the last font used: making one costs a font-database lookup.
+    const TextPainter& PainterFor(const TFont& font);
+
     Bitmap& bitmap_;
     QImage view_;
+    std::optional<TextPainter> text_;
 };
 
 // Records onto a metafile; text is measured as on the screen (96 dpi).
@@ -164,6 +244,7 @@ class MetafileCanvas : public Canvas {
 
   private:
     Metafile& metafile_;
+    std::optional<TextPainter> text_; // of the last font measured
 };
 
 // The picture of the component: nothing, a bitmap or a metafile.

@@ -1,1 +1,411 @@
-// placeholder
+// The drawing half of DrawSymbols: the grid of cells, the comments, the module runs on a bitmap or
+// a metafile, and the final turn and mirror of the bitmap.
+#include "qrcode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace zarvo::component {
+
+namespace {
+
+int ClampInt(int64_t v) {
+    return static_cast<int>(
+        std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+bool RotatableDepth(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A new 32-bit bitmap is white, as a new device-independent bitmap of the image control is; only
+// what Transparent leaves unpainted ever shows it.
+Bitmap WhiteBitmap(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return Bitmap();
+    Bitmap bitmap(width, height, 32);
+    std::memset(bitmap.Row(0), 0xFF, static_cast<size_t>(bitmap.Stride()) * static_cast<size_t>(height));
+    return bitmap;
+}
+
+// Fills the part of left..right-1 × top..bottom-1 that lies inside a frame of width × height.
+void FillClipped(Canvas& canvas, int64_t left, int64_t top, int64_t right, int64_t bottom, int64_t width,
+                 int64_t height, TColor color) {
+    left = std::max<int64_t>(left, 0);
+    top = std::max<int64_t>(top, 0);
+    right = std::min(right, width);
+    bottom = std::min(bottom, height);
+    if (left < right && top < bottom)
+        canvas.FillRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                        static_cast<int>(bottom), color);
+}
+
+// Runs a function when the scope ends, however it ends.
+template <typename F> class Finally {
+  public:
+    explicit Finally(F f) : f_(std::move(f)) {}
+    ~Finally() { f_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+  private:
+    F f_;
+};
+
+} // namespace
+
+// The canvases of one DrawSymbols; a canvas is closed by destroying it.
+struct TQRCode::DrawState {
+    std::unique_ptr<BitmapCanvas> bitmapCanvas;
+    std::unique_ptr<MetafileCanvas> metafileCanvas;
+};
+
+bool TQRCode::Refuse(int64_t width, int64_t height) {
+    const int64_t limit = std::numeric_limits<int32_t>::max();
+    if (width > limit || height > limit || (width > 0 && height > 0 && width * height > kMaxPicturePixels)) {
+        lastDrawFailure_ = TDrawFailure::TooLarge;
+        return true;
+    }
+    return false;
+}
+
+// Step 1: a 32-bit bitmap; one without size gets the control's size.
+bool TQRCode::PrepareBitmap() {
+    if (auto* bitmap = std::get_if<Bitmap>(&picture_); bitmap && !bitmap->IsEmpty()) {
+        if (bitmap->BitsPerPixel() != 32)
+            picture_ = Bitmap::FromImage(bitmap->ToImage());
+        return true;
+    }
+    if (Refuse(width_, height_))
+        return false;
+    picture_ = WhiteBitmap(width_, height_);
+    return true;
+}
+
+void TQRCode::DrawLoop() {
+    if (!PrepareBitmap())
+        return;
+
+    // Without Match the origin is where the block lands in the turned picture: move it so that it
+    // gets there after the final turn, and draw on the picture turned back.
+    const int32_t oldLeft = symbolLeft_;
+    const int32_t oldTop = symbolTop_;
+    if (!match_) {
+        const int64_t w = width_;
+        const int64_t h = height_;
+        switch (angle_) {
+        case 90:
+            symbolLeft_ = oldTop;
+            symbolTop_ = ClampInt(w - oldLeft - HeightA64());
+            break;
+        case 180:
+            symbolLeft_ = ClampInt(w - oldLeft - WidthA64());
+            symbolTop_ = ClampInt(h - oldTop - HeightA64());
+            break;
+        case 270:
+            symbolLeft_ = ClampInt(h - oldTop - WidthA64());
+            symbolTop_ = oldLeft;
+            break;
+        default:
+            break;
+        }
+        RotatePicture(360 - angle_);
+    }
+
+    const bool autoSize = autoSize_;
+    const bool stretch = stretch_;
+    autoSize_ = false;
+    stretch_ = false;
+    const int64_t originLeft = symbolLeft_;
+    const int64_t originTop = symbolTop_;
+    const std::string up = commentUp_;
+    const std::string down = commentDown_;
+    {
+        DrawState state;
+        // The per-cell values never outlive the loop, even when painting throws.
+        Finally restore([&] {
+            state.metafileCanvas.reset(); // also closes a metafile whose loop stopped early
+            state.bitmapCanvas.reset();
+            commentDown_ = down;
+            commentUp_ = up;
+            symbolTop_ = oldTop;
+            symbolLeft_ = oldLeft;
+            stretch_ = stretch;
+            autoSize_ = autoSize;
+        });
+
+        const int32_t count = enc_->Count;
+        const int32_t column = enc_->Column;
+        const int64_t widthS = WidthS64();
+        const int64_t heightS = HeightS64();
+        for (int32_t k = 1; k <= count; ++k) {
+            symbolDisped_ = false;
+            symbolLeft_ = ClampInt(originLeft + (k - 1) % column * widthS);
+            symbolTop_ = ClampInt(originTop + (k - 1) / column * heightS);
+            if (count > 1)
+                NumberComments(k, up, down);
+            const auto index = static_cast<size_t>(k);
+            if (enc_->PieceOffsets[index] - enc_->PieceOffsets[index - 1] > encoder::kMaxPieceBytes)
+                break;
+            if (symbolPicture_ == picBMP)
+                DrawPieceOnBitmap(state, k);
+            else
+                DrawPieceOnMetafile(state, k);
+            if (!symbolDisped_)
+                break;
+        }
+    }
+
+    if (!match_ || symbolDisped_)
+        RotatePicture(angle_);
+}
+
+void TQRCode::NumberComments(int32_t k, const std::string& up, const std::string& down) {
+    const std::string number = std::to_string(k);
+    const auto numbered = [&](const std::string& comment) {
+        switch (numbering_) {
+        case nbrNone:
+            return comment;
+        case nbrHead:
+            return comment.empty() ? number : number + " " + comment;
+        case nbrTail:
+            return comment.empty() ? number : comment + " " + number;
+        case nbrIfVoid:
+            return comment.empty() ? number : comment;
+        }
+        return comment;
+    };
+    commentUp_ = numbered(up);
+    commentDown_ = numbered(down);
+}
+
+void TQRCode::DrawPieceOnBitmap(DrawState& state, int32_t k) {
+    const auto* data = reinterpret_cast<const uint8_t*>(data_.data());
+    if (enc_->EncodePiece(k, data, Len()) != encoder::PieceResult::Encoded)
+        return;
+    if (symbolDebug_) {
+        symbolDisped_ = true;
+        return;
+    }
+    auto* bitmap = std::get_if<Bitmap>(&picture_);
+    if (!bitmap)
+        return;
+    if (!state.bitmapCanvas)
+        state.bitmapCanvas = std::make_unique<BitmapCanvas>(*bitmap);
+    const QSize upExtent = state.bitmapCanvas->TextExtent(commentUp_, comFont_);
+    const QSize downExtent = state.bitmapCanvas->TextExtent(commentDown_, comFont_);
+
+    if (match_ && k == 1) {
+        const int64_t width = WidthA64() + symbolLeft_;
+        const int64_t height = HeightA64() + symbolTop_;
+        if (Refuse(width, height))
+            return;
+        SetControlSize(ClampInt(width), ClampInt(height));
+        if (bitmap->Width() != width_ || bitmap->Height() != height_) {
+            state.bitmapCanvas.reset();
+            picture_ = WhiteBitmap(width_, height_);
+            bitmap = &std::get<Bitmap>(picture_);
+            state.bitmapCanvas = std::make_unique<BitmapCanvas>(*bitmap);
+        }
+    }
+
+    Canvas& canvas = *state.bitmapCanvas;
+    const int64_t frameWidth = bitmap->Width();
+    const int64_t frameHeight = bitmap->Height();
+    if (!transparent_ && k == 1) {
+        // One fill for the whole block, quiet zones included; with Match the origin's margin too.
+        const int64_t left = match_ ? 0 : symbolLeft_;
+        const int64_t top = match_ ? 0 : symbolTop_;
+        FillClipped(canvas, left, top, symbolLeft_ + WidthA64(), symbolTop_ + HeightA64(), frameWidth,
+                    frameHeight, backColor_);
+    }
+    PaintModules(*bitmap);
+    PaintComments(canvas, upExtent, downExtent);
+    symbolDisped_ = true;
+}
+
+void TQRCode::DrawPieceOnMetafile(DrawState& state, int32_t k) {
+    const auto* data = reinterpret_cast<const uint8_t*>(data_.data());
+    if (enc_->EncodePiece(k, data, Len()) != encoder::PieceResult::Encoded) {
+        if (k != 1 && !symbolDebug_)
+            state.metafileCanvas.reset(); // the metafile keeps what was drawn so far
+        return;
+    }
+    if (symbolDebug_) {
+        symbolDisped_ = true;
+        return;
+    }
+    if (k == 1) {
+        const int64_t width = WidthA64() + symbolLeft_;
+        const int64_t height = HeightA64() + symbolTop_;
+        if (Refuse(width, height))
+            return;
+        SetControlSize(ClampInt(width), ClampInt(height));
+        state.bitmapCanvas.reset();
+        picture_ = Metafile{width_, height_, {}};
+        state.metafileCanvas = std::make_unique<MetafileCanvas>(std::get<Metafile>(picture_));
+        FillClipped(*state.metafileCanvas, 0, 0, width_, height_, width_, height_, backColor_);
+    }
+    auto* metafile = std::get_if<Metafile>(&picture_);
+    if (!state.metafileCanvas || !metafile)
+        return;
+
+    Canvas& canvas = *state.metafileCanvas;
+    PaintModules(canvas, metafile->Width, metafile->Height);
+    const QSize upExtent = canvas.TextExtent(commentUp_, comFont_);
+    const QSize downExtent = canvas.TextExtent(commentDown_, comFont_);
+    PaintComments(canvas, upExtent, downExtent);
+    if (k == enc_->Count) {
+        state.metafileCanvas.reset();
+        metafile->Width += 1;
+        metafile->Height += 1;
+    }
+    symbolDisped_ = true;
+}
+
+// One rectangle per horizontal run of dark modules; light modules cost nothing.
+void TQRCode::PaintModules(Canvas& canvas, int64_t frameWidth, int64_t frameHeight) const {
+    const int64_t p = pxmag_;
+    const int64_t x0 = int64_t{symbolLeft_} + spaceLeft_ + 4 * p;
+    const int64_t y0 = int64_t{symbolTop_} + spaceUp_ + 4 * p;
+    const int side = enc_->Side();
+    // A symbol wholly outside the picture paints nothing.
+    if (x0 >= frameWidth || y0 >= frameHeight || x0 + side * p <= 0 || y0 + side * p <= 0)
+        return;
+    for (int r = 0; r < side; ++r) {
+        const int64_t top = y0 + r * p;
+        if (top + p <= 0 || top >= frameHeight)
+            continue;
+        int c = 0;
+        while (c < side) {
+            if (!enc_->Dark(r, c)) {
+                ++c;
+                continue;
+            }
+            const int c1 = c;
+            while (c < side && enc_->Dark(r, c))
+                ++c;
+            FillClipped(canvas, x0 + c1 * p, top, x0 + c * p, top + p, frameWidth, frameHeight, symbolColor_);
+        }
+    }
+}
+
+// The same runs written straight into the bitmap's rows, as BitmapCanvas::FillRect writes them:
+// a canvas call per run would cost more than encoding the symbol.
+void TQRCode::PaintModules(Bitmap& bitmap) const {
+    const int64_t p = pxmag_;
+    const int64_t x0 = int64_t{symbolLeft_} + spaceLeft_ + 4 * p;
+    const int64_t y0 = int64_t{symbolTop_} + spaceUp_ + 4 * p;
+    const int side = enc_->Side();
+    const int64_t width = bitmap.Width();
+    const int64_t height = bitmap.Height();
+    if (bitmap.BitsPerPixel() != 32 || x0 >= width || y0 >= height || x0 + side * p <= 0 ||
+        y0 + side * p <= 0)
+        return;
+    const QRgb rgb = ResolveColor(symbolColor_);
+    const uint8_t pixel[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
+                              static_cast<uint8_t>(qRed(rgb)), 0xFF};
+    const encoder::ModuleMatrix& matrix = enc_->Matrix();
+    for (int r = 0; r < side; ++r) {
+        const int64_t top = std::max<int64_t>(y0 + r * p, 0);
+        const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
+        if (top >= bottom)
+            continue;
+        const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
+        int c = 0;
+        while (c < side) {
+            if ((cells[c] & encoder::kCellDark) == 0) {
+                ++c;
+                continue;
+            }
+            const int c1 = c;
+            while (c < side && (cells[c] & encoder::kCellDark) != 0)
+                ++c;
+            const int64_t left = std::max<int64_t>(x0 + c1 * p, 0);
+            const int64_t right = std::min<int64_t>(x0 + c * p, width);
+            if (left >= right)
+                continue;
+            const auto offset = static_cast<size_t>(left) * 4;
+            const auto bytes = static_cast<size_t>(right - left) * 4;
+            uint8_t* first = bitmap.Row(static_cast<int>(top)) + offset;
+            for (size_t i = 0; i < bytes; i += 4)
+                std::memcpy(first + i, pixel, 4);
+            for (int64_t y = top + 1; y < bottom; ++y)
+                std::memcpy(bitmap.Row(static_cast<int>(y)) + offset, first, bytes);
+        }
+    }
+}
+
+// The comments on an opaque box of BackColor: at the top and bottom of the cell when the space is
+// high enough, else touching the symbol area; never left of the cell.
+void TQRCode::PaintComments(Canvas& canvas, QSize upExtent, QSize downExtent) {
+    const int64_t widthS = WidthS64();
+    const auto x = [&](TLocation location, int textWidth) {
+        int64_t offset = 0;
+        if (location == locCenter)
+            offset = (widthS - textWidth) / 2;
+        else if (location == locRight)
+            offset = widthS - textWidth;
+        return ClampInt(symbolLeft_ + std::max<int64_t>(0, offset));
+    };
+    const int64_t areaTop = int64_t{symbolTop_} + spaceUp_;
+    if (!commentUp_.empty()) {
+        const int64_t y = std::min<int64_t>(symbolTop_, areaTop - upExtent.height());
+        canvas.TextOut(x(commentUpLoc_, upExtent.width()), ClampInt(y), commentUp_, comFont_, backColor_);
+    }
+    if (!commentDown_.empty()) {
+        const int64_t areaBottom = areaTop + SymbolHeight();
+        const int64_t y = std::max<int64_t>(areaBottom, areaBottom + spaceDown_ - downExtent.height());
+        canvas.TextOut(x(commentDownLoc_, downExtent.width()), ClampInt(y), commentDown_, comFont_,
+                       backColor_);
+    }
+}
+
+void TQRCode::RotatePicture(int32_t angle) {
+    auto* bitmap = std::get_if<Bitmap>(&picture_);
+    if (!bitmap || symbolPicture_ != picBMP)
+        return;
+    if (angle != 90 && angle != 180 && angle != 270) {
+        MirrorPicture();
+        return;
+    }
+    if (!RotatableDepth(bitmap->BitsPerPixel()))
+        return;
+    const bool autoSize = autoSize_;
+    const bool stretch = stretch_;
+    autoSize_ = false;
+    stretch_ = false;
+    const int32_t width = width_;
+    const int32_t height = height_;
+    Bitmap turned = bitmap->IsEmpty() ? Bitmap() : RotateBitmap(*bitmap, angle);
+    if (angle != 180)
+        SetControlSize(height, width);
+    picture_ = std::move(turned);
+    autoSize_ = autoSize;
+    stretch_ = stretch;
+    Invalidate();
+    MirrorPicture();
+}
+
+void TQRCode::MirrorPicture() {
+    auto* bitmap = std::get_if<Bitmap>(&picture_);
+    if (!bitmap || symbolPicture_ != picBMP || !reverse_)
+        return;
+    if (!RotatableDepth(bitmap->BitsPerPixel()) || bitmap->IsEmpty())
+        return;
+    picture_ = MirrorBitmap(*bitmap);
+    Invalidate();
+}
+
+} // namespace zarvo::component

@@ -248,4 +248,55 @@ std::optional<Decoded> DecodeSymbol(const ListedSymbol& symbol) {
     return d;
 }
 
+std::optional<Decoded> DecodePicture(const QImage& picture, const QRect& area) {
+    const QImage part = area.isNull() ? picture : picture.copy(area);
+    const QImage grey = part.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    const auto result = ZXing::ReadBarcode({grey.constBits(), grey.width(), grey.height(),
+                                            ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine())},
+                                           hints);
+    if (!result.isValid())
+        return std::nullopt;
+    Decoded d;
+    d.bytes.assign(result.bytes().begin(), result.bytes().end());
+    d.sequenceIndex = result.sequenceIndex();
+    d.sequenceSize = result.sequenceSize();
+    d.sequenceId = result.sequenceId();
+    return d;
+}
+
+QImage LoadPicture(const fs::path& path) {
+    return QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage LoadPicture(const std::string& bytes, const char* format) {
+    return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()),
+                            format)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Turned(const QImage& picture, int angle) {
+    if (angle == 0)
+        return picture.convertToFormat(QImage::Format_RGB32);
+    const int w = picture.width(), h = picture.height();
+    const bool quarter = angle == 90 || angle == 270;
+    QImage out(quarter ? h : w, quarter ? w : h, QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y,
+                         angle == 90    ? picture.pixel(y, h - 1 - x)
+                         : angle == 180 ? picture.pixel(w - 1 - x, h - 1 - y)
+                                        : picture.pixel(w - 1 - y, x));
+    return out;
+}
+
+QImage Mirrored(const QImage& picture) {
+    QImage out(picture.width(), picture.height(), QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y, picture.pixel(picture.width() - 1 - x, y));
+    return out;
+}
+
 } // namespace zarvo::cli::test

@@ -3,6 +3,8 @@
 // zxing-cpp decodes.
 #pragma once
 
+#include <QImage>
+#include <QRect>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -73,5 +75,18 @@ struct Decoded {
 
 // Decodes one symbol with zxing-cpp; nullopt when it cannot be read.
 std::optional<Decoded> DecodeSymbol(const ListedSymbol& symbol);
+
+// Decodes the one symbol inside `area` of a picture (the whole picture when area is null) with
+// zxing-cpp, reading its luminance as a scanner would; nullopt when it cannot be read.
+std::optional<Decoded> DecodePicture(const QImage& picture, const QRect& area = {});
+
+// A picture file read back by Qt's image readers (BMP, PNG, JPEG), as 32-bit RGB.
+QImage LoadPicture(const std::filesystem::path& path);
+QImage LoadPicture(const std::string& bytes, const char* format);
+
+// The picture turned clockwise by angle (90, 180, 270): (x, y) of the result comes from
+// (y, h - 1 - x), (w - 1 - x, h - 1 - y) or (w - 1 - y, x); mirrored: from (w - 1 - x, y).
+QImage Turned(const QImage& picture, int angle);
+QImage Mirrored(const QImage& picture);
 
 } // namespace zarvo::cli::test

@@ -132,16 +132,24 @@ TEST(RunCommand, TheOutputTypeFollowsTypeNameAndTerminal) {
         }
     }
 
-    EXPECT_EQ(TypeForFile("x/y.z/name"), OutputType::Pbm);
-    EXPECT_EQ(TypeForFile(".pbm"), OutputType::Pbm); // a hidden file without extension
-    EXPECT_EQ(TypeForFile("out.Txt"), OutputType::Utf8);
+    const struct {
+        std::string name;
+        OutputType type;
+    } types[] = {
+        {"x/y.z/name", OutputType::Pbm}, {".pbm", OutputType::Pbm}, // a hidden file without extension
+        {"out.Txt", OutputType::Utf8},   {"a.bmp", OutputType::Bmp}, {"b.JPG", OutputType::Jpeg},
+        {"c.jpeg", OutputType::Jpeg},    {"d.png", OutputType::Png}, {"e.Svg", OutputType::Svg},
+        {"f.emf", OutputType::Emf},      {"g.WMF", OutputType::Wmf}, {"dir.png/h.txt", OutputType::Utf8},
+    };
+    for (const auto& c : types)
+        EXPECT_EQ(TypeForFile(c.name), c.type) << c.name;
     const struct {
         std::string name, message;
     } refused[] = {
-        {"qr.png", "image files (.png) are not supported yet; write text with -t PBM, UTF8 or ASCII"},
-        {"qr.JPEG", "image files (.jpeg) are not supported yet; write text with -t PBM, UTF8 or ASCII"},
+        {"qr.gif", "cannot write .gif pictures; write BMP, JPEG, PNG, SVG, EMF or WMF"},
+        {"qr.TIFF", "cannot write .tiff pictures; write BMP, JPEG, PNG, SVG, EMF or WMF"},
         {"qr.dat", "cannot tell the output type of \"" + (dir / "qr.dat").string() +
-                       "\" from its extension; use -t PBM, UTF8 or ASCII"},
+                       "\" from its extension; use -t PBM, UTF8, ASCII, BMP, JPEG, PNG, SVG, EMF or WMF"},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.name);

@@ -1,7 +1,9 @@
 // The real executable, end to end: arguments, standard streams and exit status.
 #include "cli_test_support.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace zarvo::cli {
 namespace {
@@ -53,6 +55,46 @@ TEST(ZarvoEncode, AFailedRunLeavesTheOutputFileAlone) {
     EXPECT_EQ(ok.status, 0) << ok.err;
     EXPECT_EQ(test::ReadFile(target),
               test::RunInProcess({"-t", "utf8", "-l", "H", "--count", "2", std::string(40, 'z')}).out);
+}
+
+// Unsets an environment variable for the scope (the executable inherits the environment).
+class Unset {
+  public:
+    explicit Unset(const char* name) : name_(name) {
+        if (const char* value = std::getenv(name))
+            old_ = value;
+        unsetenv(name);
+    }
+    ~Unset() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+    }
+    Unset(const Unset&) = delete;
+    Unset& operator=(const Unset&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(ZarvoEncode, DrawsPicturesWithoutADisplay) {
+    const Unset platform("QT_QPA_PLATFORM"), display("DISPLAY"), wayland("WAYLAND_DISPLAY"),
+        runtime("XDG_RUNTIME_DIR");
+    // Qt takes -reverse (and --reverse) out of an application's arguments: the tool must still see it
+    const std::vector<std::string> args = {"--reverse", "--angle",  "90",       "-t",
+                                           "png",       "-s",       "2",        "--comment-up",
+                                           "上",        "--spaces", "14,0,0,0", "Zarvo"};
+    const auto r = RunBinary(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, ""); // nothing from Qt either
+    const QImage picture = test::LoadPicture(r.out, "PNG");
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture, test::LoadPicture(test::RunInProcess(args).out, "PNG"));
+    EXPECT_NE(picture,
+              test::LoadPicture(test::RunInProcess({"--angle", "90", "-t", "png", "-s", "2", "--comment-up",
+                                                    "上", "--spaces", "14,0,0,0", "Zarvo"})
+                                    .out,
+                                "PNG"));
 }
 
 } // namespace

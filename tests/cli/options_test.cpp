@@ -19,6 +19,14 @@ TEST(ParseArguments, DefaultsLeaveEveryChoiceToTheEncoder) {
     EXPECT_EQ(o.size, 1);
     EXPECT_EQ(o.output, "-");
     EXPECT_FALSE(o.type);
+    EXPECT_FALSE(o.binary);
+    EXPECT_EQ(o.angle, 0);
+    EXPECT_FALSE(o.reverse);
+    EXPECT_EQ(o.numbering, component::nbrNone); // numbers would cover the neighbours without spaces
+    EXPECT_FALSE(o.column);
+    EXPECT_EQ(o.spaces, Spaces{});
+    EXPECT_FALSE(o.foreground);
+    EXPECT_FALSE(o.background);
 }
 
 TEST(ParseArguments, TakesValuesGluedOrSeparate) {
@@ -59,6 +67,81 @@ TEST(ParseArguments, TakesValuesGluedOrSeparate) {
     EXPECT_EQ(ParseArguments({"-tutf8"}).type, OutputType::Utf8);
     EXPECT_EQ(ParseArguments({"--type", "Ascii"}).type, OutputType::Ascii);
     EXPECT_EQ(ParseArguments({"-t", "PBM"}).type, OutputType::Pbm);
+}
+
+TEST(ParseArguments, TakesThePictureOptions) {
+    struct {
+        Args args;
+        OutputType type;
+    } types[] = {
+        {{"-t", "bmp"}, OutputType::Bmp},   {{"-tJPEG"}, OutputType::Jpeg},
+        {{"--type=jpg"}, OutputType::Jpeg}, {{"-t", "Png"}, OutputType::Png},
+        {{"-t", "svg"}, OutputType::Svg},   {{"-t", "EMF"}, OutputType::Emf},
+        {{"-t", "wmf"}, OutputType::Wmf},
+    };
+    for (const auto& c : types) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        EXPECT_EQ(ParseArguments(c.args).type, c.type);
+    }
+
+    struct {
+        Args args;
+        int32_t angle;
+    } angles[] = {
+        {{"--angle", "0"}, 0}, {{"--angle=90"}, 90}, {{"--angle", "180"}, 180}, {{"--angle=270"}, 270}};
+    for (const auto& c : angles)
+        EXPECT_EQ(ParseArguments(c.args).angle, c.angle);
+
+    struct {
+        Args args;
+        component::TNumbering numbering;
+    } numberings[] = {
+        {{"--numbering=none"}, component::nbrNone},
+        {{"--numbering", "head"}, component::nbrHead},
+        {{"--numbering=TAIL"}, component::nbrTail},
+        {{"--numbering=ifvoid"}, component::nbrIfVoid},
+    };
+    for (const auto& c : numberings)
+        EXPECT_EQ(ParseArguments(c.args).numbering, c.numbering);
+
+    // Colours are RRGGBB on the command line and 0x00BBGGRR in the component
+    struct {
+        std::string value;
+        component::TColor color;
+    } colors[] = {
+        {"FF0000", 0x0000FF}, {"00ff00", 0x00FF00}, {"#0000FF", 0xFF0000},
+        {"123456", 0x563412}, {"000000", 0},
+    };
+    for (const auto& c : colors) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(ParseArguments({"--foreground", c.value}).foreground, c.color);
+        EXPECT_EQ(ParseArguments({"--background=" + c.value}).background, c.color);
+    }
+
+    struct {
+        std::string value;
+        Spaces spaces;
+    } spaces[] = {
+        {"10,20,30,40", {10, 20, 30, 40}},
+        {"0,0,0,0", {0, 0, 0, 0}},
+        {"16", {16, 16, 16, 16}},
+        {"10000,0,1,2", {10000, 0, 1, 2}},
+    };
+    for (const auto& c : spaces) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(ParseArguments({"--spaces", c.value}).spaces, c.spaces);
+    }
+
+    const Options o = ParseArguments(
+        {"--binary", "--reverse", "--column=2", "--comment-up", "上 the top", "--comment-down=", "data"});
+    EXPECT_TRUE(o.binary);
+    EXPECT_TRUE(o.reverse);
+    EXPECT_EQ(o.column, 2);
+    EXPECT_EQ(o.commentUp, "上 the top");
+    EXPECT_EQ(o.commentDown, "");
+    EXPECT_EQ(o.text, "data");
+    EXPECT_EQ(ParseArguments({"--comment-down", "-x"}).commentDown, "-x"); // a value, not an option
+    EXPECT_EQ(ParseArguments({"--column", "1024"}).column, 1024);
 }
 
 TEST(ParseArguments, FindsTheDataSource) {
@@ -108,7 +191,33 @@ TEST(ParseArguments, RejectsBadCommandLinesWithOneLine) {
         {{"--split=both"}, "the split must be single, connect or plus, not \"both\""},
         {{"-s", "0"}, "the size must be 1..10 pixels per module, not \"0\""},
         {{"--size=11"}, "the size must be 1..10 pixels per module, not \"11\""},
-        {{"-t", "png"}, "the type must be PBM, UTF8 or ASCII, not \"png\""},
+        {{"-t", "gif"}, "the type must be PBM, UTF8, ASCII, BMP, JPEG, PNG, SVG, EMF or WMF, not \"gif\""},
+        {{"--angle", "45"}, "the angle must be 0, 90, 180 or 270, not \"45\""},
+        {{"--angle=-90"}, "the angle must be 0, 90, 180 or 270, not \"-90\""},
+        {{"--angle=360"}, "the angle must be 0, 90, 180 or 270, not \"360\""},
+        {{"--numbering=both"}, "the numbering must be none, head, tail or ifvoid, not \"both\""},
+        {{"--column=0"}, "the column count must be 1..1024, not \"0\""},
+        {{"--column", "1025"}, "the column count must be 1..1024, not \"1025\""},
+        {{"--spaces", "1,2,3"},
+         "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0..10000 pixels, not \"1,2,3\""},
+        {{"--spaces=1,2,3,4,5"},
+         "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0..10000 pixels, not "
+         "\"1,2,3,4,5\""},
+        {{"--spaces=-1,0,0,0"},
+         "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0..10000 pixels, not "
+         "\"-1,0,0,0\""},
+        {{"--spaces=1,,3,4"},
+         "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0..10000 pixels, not \"1,,3,4\""},
+        {{"--spaces=10001"},
+         "the spaces must be UP,DOWN,LEFT,RIGHT (or one for all four), each 0..10000 pixels, not \"10001\""},
+        {{"--foreground", "F00"}, "the foreground colour must be six hexadecimal digits RRGGBB, not \"F00\""},
+        {{"--background=12345G"},
+         "the background colour must be six hexadecimal digits RRGGBB, not \"12345G\""},
+        {{"--background=0x123456"},
+         "the background colour must be six hexadecimal digits RRGGBB, not \"0x123456\""},
+        {{"--binary=yes"}, "the option --binary takes no value"},
+        {{"--reverse=1"}, "the option --reverse takes no value"},
+        {{"--comment-up"}, "the option --comment-up needs a value"},
         {{"--bogus"}, "unknown option \"--bogus\""},
         {{"-x"}, "unknown option \"-x\""},
         {{"-hV"}, "unknown option \"-hV\""},

@@ -1,0 +1,179 @@
+// What drawing and listing cost beside the encoding they rest on, measured in one run:
+//
+// - BM_DrawSymbols_1024x10M/painted: DrawSymbols of 1024 independent symbols (qrPlus) at version
+//   10 level M with both comments numbered (nbrTail) and 16-pixel spaces, as the main window's
+//   component draws them; /encodeOnly: the same with SymbolDebug (every piece encoded, nothing
+//   painted). Target: painted <= 1.30 x encodeOnly.
+// - BM_Pbm_40L_x10/component: the component's PBM of a version-40 symbol at Pxmag 10 (1850 lines of
+//   3700 characters, the symbol encoded again as every read does); /plainLoop: the same number of
+//   characters appended one by one to 1850 strings of a vector. Target: component <= 3 x plainLoop.
+//
+// The ratios (of CPU times) are printed after the table. Pxmag 1 is the main window's default;
+// /3 shows how painting grows with the picture while the encoding stays the same.
+//
+// Typical run: zarvo_draw_bench --benchmark_min_time=1 --benchmark_repetitions=3
+//                               --benchmark_report_aggregates_only=true
+
+#include "cp932.h"
+#include "picture.h"
+#include "prose.h"
+#include "qrcode.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using zarvo::component::TQRCode;
+
+constexpr int32_t kPieces = 1024;
+
+// The main window's component (Match, centred comments, the 12-pixel comment font) with the
+// settings of the case, drawn once.
+void SetUp(TQRCode& qr, const std::string& data, int32_t version, int32_t level, int32_t pxmag) {
+    qr.SetSymbolEnabled(false);
+    qr.SetMatch(true);
+    qr.SetCommentUpLoc(zarvo::component::locCenter);
+    qr.SetCommentDownLoc(zarvo::component::locCenter);
+    qr.SetClearOption(true);
+    qr.SetVersion(version);
+    qr.SetEclevel(level);
+    qr.SetPxmag(pxmag);
+    qr.SetCode(data);
+    qr.SetSymbolEnabled(true);
+}
+
+void SetUpPieces(TQRCode& qr, int32_t pxmag) {
+    qr.SetSymbolEnabled(false);
+    qr.SetMode(zarvo::component::qrPlus);
+    qr.SetCount(kPieces);
+    qr.SetNumbering(zarvo::component::nbrTail);
+    qr.SetSymbolSpaceUp(16);
+    qr.SetSymbolSpaceDown(16);
+    qr.SetSymbolSpaceLeft(16);
+    qr.SetSymbolSpaceRight(16);
+    qr.SetCommentUp(zarvo::component::Utf8ToCp932("上のコメント"));
+    qr.SetCommentDown("lower comment");
+    SetUp(qr, zarvo::bench::Prose(kPieces), 10, 1, pxmag);
+}
+
+void BM_DrawSymbols(benchmark::State& state, bool debug) {
+    TQRCode qr;
+    SetUpPieces(qr, static_cast<int32_t>(state.range(0)));
+    qr.SetSymbolDebug(debug);
+    qr.Redraw();
+    if (!qr.SymbolDisped() || qr.Count() != kPieces) {
+        state.SkipWithError("the 1024 pieces do not fit 10-M");
+        return;
+    }
+    for (auto _ : state)
+        qr.Redraw();
+    state.SetLabel(std::to_string(qr.Width()) + " x " + std::to_string(qr.Height()) + " pixels");
+}
+
+void BM_PbmComponent(benchmark::State& state) {
+    TQRCode qr;
+    SetUp(qr, zarvo::bench::Prose(5).substr(0, 1000), 40, 0, 10);
+    if (!qr.SymbolDisped() || qr.PBM().size() != 3 + 2 + 1850 || qr.PBM().back().size() != 3700) {
+        state.SkipWithError("not one version-40 symbol of 1850 lines");
+        return;
+    }
+    for (auto _ : state) {
+        const auto& lines = qr.PBM();
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(state.iterations() * 1850 * 3701);
+}
+
+// The same lines and characters, each character appended on its own.
+void BM_PbmPlainLoop(benchmark::State& state) {
+    std::vector<std::string> lines;
+    for (auto _ : state) {
+        lines.clear();
+        lines.emplace_back("P1");
+        lines.emplace_back("Single Mode (Count = 1)");
+        lines.emplace_back("1850 1850");
+        lines.emplace_back();
+        lines.emplace_back();
+        for (int y = 0; y < 1850; ++y) {
+            std::string line;
+            for (int x = 0; x < 3700; ++x)
+                line += (x & 1) ? static_cast<char>('0' + ((x ^ y) >> 4 & 1)) : ' ';
+            lines.push_back(std::move(line));
+        }
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(state.iterations() * 1850 * 3701);
+}
+
+// Keeps the CPU time per iteration of every run (the mean when repeated) for the ratios: the
+// machine is shared, and CPU time does not count the time other processes hold the cores.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            if (run.error_occurred || run.iterations == 0)
+                continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean")
+                continue;
+            std::string name = run.benchmark_name();
+            if (const size_t suffix = name.rfind("_mean"); suffix != std::string::npos)
+                name.erase(suffix);
+            seconds_[name] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+        }
+    }
+
+    void PrintRatio(const char* what, const std::string& measured, const std::string& base,
+                    double target) const {
+        const auto m = seconds_.find(measured), b = seconds_.find(base);
+        if (m == seconds_.end() || b == seconds_.end())
+            return;
+        const double ratio = m->second / b->second;
+        std::printf("%-44s %8.2f ms / %8.2f ms = %5.2f x  (target <= %.2f x: %s)\n", what, m->second * 1e3,
+                    b->second * 1e3, ratio, target, ratio <= target ? "met" : "MISSED");
+    }
+
+  private:
+    std::map<std::string, double> seconds_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication application(argc, argv);
+    zarvo::component::InstallFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+
+    for (const int pxmag : {1, 3}) {
+        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/painted", BM_DrawSymbols, false)
+            ->Arg(pxmag)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/encodeOnly", BM_DrawSymbols, true)
+            ->Arg(pxmag)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("BM_Pbm_40L_x10/component", BM_PbmComponent)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Pbm_40L_x10/plainLoop", BM_PbmPlainLoop)->Unit(benchmark::kMillisecond);
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n");
+    for (const char* pxmag : {"1", "3"})
+        reporter.PrintRatio(("DrawSymbols painted / encode only, Pxmag " + std::string(pxmag)).c_str(),
+                            std::string("BM_DrawSymbols_1024x10M/painted/") + pxmag,
+                            std::string("BM_DrawSymbols_1024x10M/encodeOnly/") + pxmag, 1.30);
+    reporter.PrintRatio("PBM listing / plain loop", "BM_Pbm_40L_x10/component", "BM_Pbm_40L_x10/plainLoop",
+                        3.0);
+    benchmark::Shutdown();
+    return 0;
+}
