@@ -3,7 +3,8 @@
 // - BM_DrawSymbols_1024x10M/painted: DrawSymbols of 1024 independent symbols (qrPlus) at version
 //   10 level M with both comments numbered (nbrTail) and 16-pixel spaces, as the main window's
 //   component draws them; /encodeOnly: the same with SymbolDebug (every piece encoded, nothing
-//   painted). Target: painted <= 1.30 x encodeOnly.
+//   painted). Target: painted <= 1.30 x encodeOnly. /noComments: painted without comments or
+//   numbers, which shows what the text costs.
 // - BM_Pbm_40L_x10/component: the component's PBM of a version-40 symbol at Pxmag 10 (1850 lines of
 //   3700 characters, the symbol encoded again as every read does); /plainLoop: the same number of
 //   characters appended one by one to 1850 strings of a vector. Target: component <= 3 x plainLoop.
@@ -62,10 +63,15 @@ void SetUpPieces(TQRCode& qr, int32_t pxmag) {
     SetUp(qr, zarvo::bench::Prose(kPieces), 10, 1, pxmag);
 }
 
-void BM_DrawSymbols(benchmark::State& state, bool debug) {
+void BM_DrawSymbols(benchmark::State& state, bool debug, bool comments) {
     TQRCode qr;
     SetUpPieces(qr, static_cast<int32_t>(state.range(0)));
     qr.SetSymbolDebug(debug);
+    if (!comments) {
+        qr.SetNumbering(zarvo::component::nbrNone);
+        qr.SetCommentUp("");
+        qr.SetCommentDown("");
+    }
     qr.Redraw();
     if (!qr.SymbolDisped() || qr.Count() != kPieces) {
         state.SkipWithError("the 1024 pieces do not fit 10-M");
@@ -155,10 +161,13 @@ int main(int argc, char** argv) {
         return 2;
 
     for (const int pxmag : {1, 3}) {
-        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/painted", BM_DrawSymbols, false)
+        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/painted", BM_DrawSymbols, false, true)
             ->Arg(pxmag)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/encodeOnly", BM_DrawSymbols, true)
+        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/noComments", BM_DrawSymbols, false, false)
+            ->Arg(pxmag)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_DrawSymbols_1024x10M/encodeOnly", BM_DrawSymbols, true, true)
             ->Arg(pxmag)
             ->Unit(benchmark::kMillisecond);
     }
@@ -171,6 +180,10 @@ int main(int argc, char** argv) {
     for (const char* pxmag : {"1", "3"})
         reporter.PrintRatio(("DrawSymbols painted / encode only, Pxmag " + std::string(pxmag)).c_str(),
                             std::string("BM_DrawSymbols_1024x10M/painted/") + pxmag,
+                            std::string("BM_DrawSymbols_1024x10M/encodeOnly/") + pxmag, 1.30);
+    for (const char* pxmag : {"1", "3"})
+        reporter.PrintRatio(("  the same without comments, Pxmag " + std::string(pxmag)).c_str(),
+                            std::string("BM_DrawSymbols_1024x10M/noComments/") + pxmag,
                             std::string("BM_DrawSymbols_1024x10M/encodeOnly/") + pxmag, 1.30);
     reporter.PrintRatio("PBM listing / plain loop", "BM_Pbm_40L_x10/component", "BM_Pbm_40L_x10/plainLoop",
                         3.0);

@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include "cp932.h"
+#include "filewrite.h"
 #include "imagefiles.h"
 #include "job.h"
 #include "symbol.h"
@@ -29,44 +30,6 @@ std::string Lower(std::string s) {
             c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
-
-IoError CannotWrite(const std::string& name, int error) {
-    return IoError("cannot write " + name + ": " + std::strerror(error));
-}
-
-mode_t CurrentUmask() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-// A temporary file that is removed unless it was renamed into place.
-class TempFile {
-  public:
-    explicit TempFile(std::string path) : path_(std::move(path)) {}
-    ~TempFile() {
-        if (file_)
-            std::fclose(file_);
-        if (!committed_)
-            unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    std::FILE* Open(int fd) { return file_ = fdopen(fd, "wb"); }
-    // Closes the stream; errno tells why when it returns false.
-    bool Close() {
-        std::FILE* f = file_;
-        file_ = nullptr;
-        return std::fclose(f) == 0;
-    }
-    void Commit() { committed_ = true; }
-
-  private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
-};
 
 QtMessageHandler previousQtHandler = nullptr;
 
@@ -152,82 +115,6 @@ std::string ReadAll(std::FILE* in, const std::string& name, size_t limit) {
     if (data.size() > limit + 1)
         data.resize(limit + 1);
     return data;
-}
-
-void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& produce) {
-    const std::string name = Quoted(path);
-    std::string target = path;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    bool exists = false;
-    if (stat(target.c_str(), &st) == 0) {
-        exists = true;
-        if (S_ISDIR(st.st_mode))
-            throw CannotWrite(name, EISDIR);
-        if (!S_ISREG(st.st_mode)) {
-            // A device or a pipe cannot be replaced by renaming (and /dev/null must never be)
-            std::FILE* f = std::fopen(target.c_str(), "wb");
-            if (!f)
-                throw CannotWrite(name, errno);
-            try {
-                produce(f);
-                if (std::fflush(f) != 0)
-                    throw WriteError(errno);
-            } catch (const WriteError& e) {
-                std::fclose(f);
-                throw CannotWrite(name, e.Error());
-            } catch (...) {
-                std::fclose(f);
-                throw;
-            }
-            if (std::fclose(f) != 0)
-                throw CannotWrite(name, errno);
-            return;
-        }
-    } else if (errno != ENOENT) {
-        throw CannotWrite(name, errno);
-    }
-
-    // Write beside the target, on the same file system, so that the rename is atomic
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tempPath = dir + "." + base + ".XXXXXX";
-    const int fd = mkstemp(tempPath.data());
-    if (fd < 0)
-        throw CannotWrite(name, errno);
-    TempFile temp(tempPath);
-    const mode_t mode =
-        exists ? static_cast<mode_t>(st.st_mode & 07777) : static_cast<mode_t>(0666 & ~CurrentUmask());
-    if (fchmod(fd, mode) != 0) {
-        const int error = errno;
-        close(fd);
-        throw CannotWrite(name, error);
-    }
-    std::FILE* f = temp.Open(fd);
-    if (!f) {
-        const int error = errno;
-        close(fd);
-        throw CannotWrite(name, error);
-    }
-    try {
-        produce(f);
-        if (std::fflush(f) != 0 || fsync(fileno(f)) != 0)
-            throw WriteError(errno);
-    } catch (const WriteError& e) {
-        throw CannotWrite(name, e.Error());
-    }
-    if (!temp.Close())
-        throw CannotWrite(name, errno);
-    if (std::rename(tempPath.c_str(), target.c_str()) != 0)
-        throw CannotWrite(name, errno);
-    temp.Commit();
 }
 
 int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
@@ -337,12 +224,12 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
                 produce(streams.out);
                 return finishStdout();
             }
-            WriteFileAtomically(options.output, produce);
+            component::WriteFileAtomically(options.output, produce);
+        } catch (const component::FileWriteError& e) {
+            return fail(kExitUsage, e.what(), false);
         } catch (const WriteError& e) {
             return fail(kExitUsage, "cannot write standard output: " + std::string(std::strerror(e.Error())),
                         false);
-        } catch (const IoError& e) {
-            return fail(kExitUsage, e.what(), false);
         }
         return kExitOk;
     };

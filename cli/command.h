@@ -45,10 +45,4 @@ class IoError : public std::runtime_error {
 // bytes, so that the caller can tell the input is longer than limit without holding all of it.
 std::string ReadAll(std::FILE* in, const std::string& name, size_t limit);
 
-// Writes through produce() into a new file beside path and renames it over path, so that path
-// holds either its old contents or the complete new ones. A path that exists and is not a regular
-// file (a device such as /dev/null, a pipe) is written in place; a symbolic link is followed. A
-// new file gets the permissions of the file it replaces, or 0666 less the umask. Throws IoError.
-void WriteFileAtomically(const std::string& path, const std::function<void(std::FILE*)>& produce);
-
 } // namespace zarvo::cli

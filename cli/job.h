@@ -3,6 +3,7 @@
 #pragma once
 
 #include "encoder.h"
+#include "filewrite.h"
 #include "options.h"
 
 #include <cstdint>
@@ -25,14 +26,7 @@ void ApplySettings(const Options& options, encoder::SymbolEncoder& enc);
 bool ModeCanCarry(int32_t mode, const uint8_t* p, int32_t n);
 
 // A short write to the output; error is the errno of the failed call.
-class WriteError : public std::runtime_error {
-  public:
-    explicit WriteError(int error) : std::runtime_error("write failed"), error_(error) {}
-    int Error() const { return error_; }
-
-  private:
-    int error_;
-};
+using WriteError = component::StreamWriteError;
 
 class EncodeJob {
   public:

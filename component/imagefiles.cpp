@@ -1,10 +1,9 @@
 #include "imagefiles.h"
 
 #include "cp932.h"
+#include "filewrite.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 #include <cctype>
@@ -427,31 +426,11 @@ void SavePicture(const Picture& picture, const std::string& type, const std::str
     } catch (const std::length_error&) {
         throw ImageError(fileName + ": the picture is too large to encode");
     }
-    WriteFileAtomically(fileName, bytes);
-}
-
-void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-    // QSaveFile writes a temporary file beside the target and renames it over the target on
-    // commit; on failure the temporary file is removed and the target is left as it was
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(fileName)));
-    const auto fail = [&](const char* what) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw ImageError("cannot " + std::string(what) + " " + fileName + ": " + reason);
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail("create");
-    const char* data = reinterpret_cast<const char*>(bytes.data());
-    qint64 left = static_cast<qint64>(bytes.size());
-    while (left > 0) {
-        const qint64 written = file.write(data, left);
-        if (written <= 0)
-            fail("write");
-        data += written;
-        left -= written;
+    try {
+        WriteFileAtomically(fileName, bytes);
+    } catch (const FileWriteError& e) {
+        throw ImageError(e.what());
     }
-    if (!file.commit())
-        fail("write");
 }
 
 } // namespace zarvo::component

@@ -30,11 +30,8 @@ std::string ImageTypeOf(const std::string& fileName);
 
 // Writes the picture as `type` (as ImageTypeOf returns). A bitmap can be written as bmp, jpeg,
 // png or svg; a metafile as emf, wmf, svg or png (rendered), bmp or jpeg (rendered at 32 bits).
-// The file is written through a temporary file beside it and renamed, so a failure never leaves
-// a partial file. Throws ImageError.
+// The file is written by WriteFileAtomically (filewrite.h): a failure never leaves a partial
+// file, a link is followed, a device or pipe is written in place. Throws ImageError.
 void SavePicture(const Picture& picture, const std::string& type, const std::string& fileName);
-
-// Writes bytes to a file through a temporary file beside it. Throws ImageError.
-void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
 
 } // namespace zarvo::component

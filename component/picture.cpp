@@ -532,20 +532,32 @@ const TextPainter& BitmapCanvas::PainterFor(const TFont& font) {
     return *text_;
 }
 
+const TextLayout& BitmapCanvas::LayOut(const std::string& text, const TFont& font) {
+    for (const auto& cached : layouts_)
+        if (cached && cached->Text == text && cached->Font == font)
+            return cached->Layout;
+    auto& slot = layouts_[nextLayout_];
+    nextLayout_ = (nextLayout_ + 1) % layouts_.size();
+    slot.reset(); // a layout that throws leaves no stale entry
+    TextLayout layout = PainterFor(font).LayOut(text);
+    slot.emplace(CachedLayout{text, font, std::move(layout)});
+    return slot->Layout;
+}
+
 void BitmapCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) {
     if (text.empty() || view_.isNull())
         return;
-    const TextPainter& painter = PainterFor(font);
-    const TextLayout layout = painter.LayOut(text);
+    const TextLayout& layout = LayOut(text, font);
     FillRect(x, y, x + layout.Width, y + layout.Height, background);
-    QPainter qpainter(&view_);
-    painter.DrawGlyphs(qpainter, x, y, layout);
+    if (!painter_)
+        painter_ = std::make_unique<QPainter>(&view_);
+    PainterFor(font).DrawGlyphs(*painter_, x, y, layout);
 }
 
 QSize BitmapCanvas::TextExtent(const std::string& text, const TFont& font) {
     if (text.empty())
         return QSize(0, 0);
-    const TextLayout layout = PainterFor(font).LayOut(text);
+    const TextLayout& layout = LayOut(text, font);
     return QSize(layout.Width, layout.Height);
 }
 

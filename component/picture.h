@@ -11,8 +11,10 @@
 #include <QRawFont>
 #include <QRgb>
 #include <QSize>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -228,10 +230,25 @@ class BitmapCanvas : public Canvas {
   private:
     // The text painter of the last font used: making one costs a font-database lookup.
     const TextPainter& PainterFor(const TFont& font);
+    // The layout of a text in a font. The last two are kept: a cell's two comments are measured
+    // first and drawn after.
+    const TextLayout& LayOut(const std::string& text, const TFont& font);
+
+    struct CachedLayout {
+        std::string Text;
+        TFont Font;
+        TextLayout Layout;
+    };
 
     Bitmap& bitmap_;
     QImage view_;
     std::optional<TextPainter> text_;
+    std::array<std::optional<CachedLayout>, 2> layouts_;
+    size_t nextLayout_ = 0;
+    // Begun at the first text and ended with the canvas (before view_ goes): beginning a painter
+    // costs more than drawing a comment. The raster engine paints at once, so FillRect's direct
+    // writes and the painter's never wait on each other.
+    std::unique_ptr<QPainter> painter_;
 };
 
 // Records onto a metafile; text is measured as on the screen (96 dpi).

@@ -51,6 +51,19 @@ void FillClipped(Canvas& canvas, int64_t left, int64_t top, int64_t right, int64
                         static_cast<int>(bottom), color);
 }
 
+// The first column from c on (side when none) whose module is dark (or light) in a packed row.
+int NextModule(const encoder::PackedRow& row, int c, int side, bool dark) {
+    const uint64_t flip = dark ? 0 : ~uint64_t{0};
+    while (c < side) {
+        const auto w = static_cast<size_t>(c >> 6);
+        const uint64_t word = (row[w] ^ flip) & (~uint64_t{0} << (c & 63));
+        if (word != 0)
+            return std::min(side, static_cast<int>(w * 64) + __builtin_ctzll(word));
+        c = static_cast<int>(w + 1) * 64;
+    }
+    return side;
+}
+
 // Runs a function when the scope ends, however it ends.
 template <typename F> class Finally {
   public:
@@ -314,35 +327,30 @@ void TQRCode::PaintModules(Bitmap& bitmap) const {
         y0 + side * p <= 0)
         return;
     const QRgb rgb = ResolveColor(symbolColor_);
-    const uint8_t pixel[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
+    const uint8_t bytes[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
                               static_cast<uint8_t>(qRed(rgb)), 0xFF};
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, bytes, 4);
     const encoder::ModuleMatrix& matrix = enc_->Matrix();
     for (int r = 0; r < side; ++r) {
         const int64_t top = std::max<int64_t>(y0 + r * p, 0);
         const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
         if (top >= bottom)
             continue;
-        const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
-        int c = 0;
-        while (c < side) {
-            if ((cells[c] & encoder::kCellDark) == 0) {
-                ++c;
-                continue;
+        // The packed row finds each run's ends a word at a time
+        const encoder::PackedRow& dark = matrix.dark[static_cast<size_t>(r)];
+        auto* first = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(top)));
+        for (int c = NextModule(dark, 0, side, true); c < side;) {
+            const int end = NextModule(dark, c, side, false);
+            const int64_t left = std::max<int64_t>(x0 + c * p, 0);
+            const int64_t right = std::min<int64_t>(x0 + end * p, width);
+            if (left < right) {
+                std::fill(first + left, first + right, pixel);
+                const auto bytesPerRow = static_cast<size_t>(right - left) * 4;
+                for (int64_t y = top + 1; y < bottom; ++y)
+                    std::memcpy(bitmap.Row(static_cast<int>(y)) + left * 4, first + left, bytesPerRow);
             }
-            const int c1 = c;
-            while (c < side && (cells[c] & encoder::kCellDark) != 0)
-                ++c;
-            const int64_t left = std::max<int64_t>(x0 + c1 * p, 0);
-            const int64_t right = std::min<int64_t>(x0 + c * p, width);
-            if (left >= right)
-                continue;
-            const auto offset = static_cast<size_t>(left) * 4;
-            const auto bytes = static_cast<size_t>(right - left) * 4;
-            uint8_t* first = bitmap.Row(static_cast<int>(top)) + offset;
-            for (size_t i = 0; i < bytes; i += 4)
-                std::memcpy(first + i, pixel, 4);
-            for (int64_t y = top + 1; y < bottom; ++y)
-                std::memcpy(bitmap.Row(static_cast<int>(y)) + offset, first, bytes);
+            c = NextModule(dark, end, side, true);
         }
     }
 }

@@ -1,10 +1,10 @@
 // The data behind Code: the tilde notation both ways, and the raw data files.
+#include "filewrite.h"
 #include "qrcode.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,12 +50,6 @@ class Descriptor {
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int Get() const { return fd_; }
-    // Closes now and reports close's own error (a write may only fail there).
-    int Close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
 
   private:
     int fd_;
@@ -112,64 +106,6 @@ std::string ReadRegularFile(const std::string& fileName) {
     }
     bytes.resize(done);
     return bytes;
-}
-
-// Writes the bytes through a temporary file beside the target, renamed over it at the end, so a
-// failed save never leaves the old file cut short. A symbolic link is followed, and an existing
-// file keeps its permissions.
-void WriteFileReplacing(const std::string& fileName, const std::string& bytes) {
-    std::string target = fileName;
-    mode_t mode = 0;
-    bool exists = false;
-    if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-        struct stat st {};
-        if (::stat(target.c_str(), &st) == 0) {
-            if (!S_ISREG(st.st_mode))
-                throw DataFileError("cannot write " + Quoted(fileName) + ": not a regular file");
-            mode = st.st_mode & 07777;
-            exists = true;
-        }
-    }
-    if (!exists) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string temp = dir + ".zarvo-save-XXXXXX";
-    Descriptor fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0)
-        ThrowSystemError("write", fileName, errno);
-    bool renamed = false;
-    struct Cleanup {
-        const std::string& temp;
-        const bool& renamed;
-        ~Cleanup() {
-            if (!renamed)
-                ::unlink(temp.c_str());
-        }
-    } cleanup{temp, renamed};
-
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowSystemError("write", fileName, errno);
-        done += static_cast<size_t>(n);
-    }
-    if (::fchmod(fd.Get(), mode) != 0)
-        ThrowSystemError("write", fileName, errno);
-    if (fd.Close() != 0)
-        ThrowSystemError("write", fileName, errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        ThrowSystemError("write", fileName, errno);
-    renamed = true;
 }
 
 } // namespace
@@ -300,7 +236,11 @@ void TQRCode::LoadDataFromFile(const std::string& fileName) {
 }
 
 void TQRCode::SaveDataToFile(const std::string& fileName) const {
-    WriteFileReplacing(fileName, data_);
+    try {
+        WriteFileAtomically(fileName, data_.data(), data_.size());
+    } catch (const FileWriteError& e) {
+        throw DataFileError(e.what());
+    }
 }
 
 } // namespace zarvo::component

@@ -1,6 +1,7 @@
 // Image files: BMP of every depth field by field, JPEG through libjpeg (errors included), PNG,
 // SVG, file types by name, atomic saving; and every raster file of a symbol picture read back by
 // Qt's readers and decoded by zxing-cpp to the data's bytes.
+#include "filewrite.h"
 #include "imagefiles.h"
 #include "symbol_picture.h"
 
@@ -334,7 +335,7 @@ TEST(SavePicture, AFailureLeavesTheFileAsItWas) {
     try {
         WriteFileAtomically(missing, Bytes{1, 2, 3});
         ADD_FAILURE() << "no error";
-    } catch (const ImageError& e) {
+    } catch (const FileWriteError& e) {
         EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
