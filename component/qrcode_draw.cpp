@@ -332,6 +332,24 @@ void TQRCode::PaintModules(Bitmap& bitmap) const {
     uint32_t pixel = 0;
     std::memcpy(&pixel, bytes, 4);
     const encoder::ModuleMatrix& matrix = enc_->Matrix();
+    if (x0 >= 0 && x0 + side * p <= width) {
+        // The whole row lies inside the bitmap: one masked select per pixel, dark modules take the
+        // colour and light ones keep what is there, with no branch per run.
+        for (int r = 0; r < side; ++r) {
+            const int64_t top = std::max<int64_t>(y0 + r * p, 0);
+            const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
+            const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
+            for (int64_t y = top; y < bottom; ++y) {
+                uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
+                for (int c = 0; c < side; ++c) {
+                    const uint32_t mask = 0u - ((cells[c] & encoder::kCellDark) >> 1);
+                    for (int64_t i = 0; i < p; ++i, ++px)
+                        *px = (*px & ~mask) | (pixel & mask);
+                }
+            }
+        }
+        return;
+    }
     for (int r = 0; r < side; ++r) {
         const int64_t top = std::max<int64_t>(y0 + r * p, 0);
         const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
