@@ -21,7 +21,7 @@
 namespace {
 
 using namespace zarvo::component;
-using namespace zarvo::component::testing;
+using namespace zarvo::component::picture_test;
 
 struct Sample {
     QString name; // file name without extension

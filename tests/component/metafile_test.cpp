@@ -12,15 +12,9 @@
 namespace {
 
 using namespace zarvo::component;
-using namespace zarvo::component::testing;
+using namespace zarvo::component::picture_test;
 using Bytes = std::vector<uint8_t>;
 
-uint32_t U16(const Bytes& b, size_t at) {
-    return static_cast<uint32_t>(b.at(at) | b.at(at + 1) << 8);
-}
-uint32_t U32(const Bytes& b, size_t at) {
-    return U16(b, at) | U16(b, at + 2) << 16;
-}
 int32_t I32(const Bytes& b, size_t at) {
     return static_cast<int32_t>(U32(b, at));
 }

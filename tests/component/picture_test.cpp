@@ -13,9 +13,9 @@
 namespace {
 
 using namespace zarvo::component;
-using zarvo::component::testing::CommentFont;
-using zarvo::component::testing::kComment;
-using zarvo::component::testing::kMsPGothic;
+using zarvo::component::picture_test::CommentFont;
+using zarvo::component::picture_test::kComment;
+using zarvo::component::picture_test::kMsPGothic;
 
 const std::string kMsGothic = "\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E"; // ＭＳ ゴシック
 

@@ -4,6 +4,7 @@
 #define ZX_USE_UTF8 1 // the non-deprecated Result API
 
 #include "qrcode.h"
+#include "symbol_picture.h"
 
 #include <QImage>
 #include <ZXing/ReadBarcode.h>
@@ -63,16 +64,8 @@ inline int TextWidth(const std::string& text, const TFont& font) {
 
 // The bytes zxing-cpp reads from the image; empty when it finds no QR code.
 inline std::string Decode(const QImage& image) {
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    const ZXing::Result result =
-        ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                            static_cast<int>(gray.bytesPerLine())},
-                           hints);
-    if (!result.isValid())
-        return std::string();
-    return std::string(result.bytes().begin(), result.bytes().end());
+    const std::vector<uint8_t> bytes = picture_test::ZxingBytes(image);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Records the four events as "Name" (+ "/watch" when Watch is true).

@@ -14,7 +14,15 @@
 #include <string>
 #include <vector>
 
-namespace zarvo::component::testing {
+namespace zarvo::component::picture_test {
+
+// Little-endian fields of a file's bytes.
+inline uint32_t U16(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<uint32_t>(b.at(at) | b.at(at + 1) << 8);
+}
+inline uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return U16(b, at) | U16(b, at + 2) << 16;
+}
 
 // CP932 bytes of 上のコメント and ＭＳ Ｐゴシック.
 inline const std::string kComment = "\x8F\xE3\x82\xCC\x83\x52\x83\x81\x83\x93\x83\x67";
@@ -98,4 +106,4 @@ inline std::vector<uint8_t> BytesOf(const std::string& s) {
     return std::vector<uint8_t>(s.begin(), s.end());
 }
 
-} // namespace zarvo::component::testing
+} // namespace zarvo::component::picture_test
