@@ -1,8 +1,10 @@
 #include "filewrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,7 @@ class TempFile {
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
+    const std::string& Path() const { return path_; }
     int Descriptor() const { return fd_; }
     std::FILE* Open() {
         file_ = ::fdopen(fd_, "wb");
@@ -130,6 +133,97 @@ bool WriteInPlace(const std::string& fileName, const std::string& target,
     return true;
 }
 
+// A name to be written: where it lands (links resolved) and what is there now.
+struct Target {
+    std::string path;
+    bool exists = false;
+    struct stat st {};
+};
+
+// Writes produce()'s output as a new file beside the target (on the same file system, so that a
+// rename can put it in place), with the target's permissions and owner or 0666 less the umask.
+// Returns it closed and synced (FileSync::Yes); it is removed again unless committed.
+std::unique_ptr<TempFile> WriteBeside(const std::string& fileName, const Target& target,
+                                      const std::function<void(std::FILE*)>& produce, FileSync sync) {
+    const size_t slash = target.path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target.path : target.path.substr(slash + 1);
+    std::string tempPath = dir + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(tempPath.data());
+    if (fd < 0)
+        throw FileWriteError(fileName, errno);
+    auto temp = std::make_unique<TempFile>(tempPath, fd);
+    const struct stat& st = target.st;
+    if (target.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+        // Keep the owner where we may (root may; others at most their own groups)
+        [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
+    }
+    const mode_t mode =
+        target.exists ? static_cast<mode_t>(st.st_mode & 07777) : static_cast<mode_t>(0666 & ~CurrentUmask());
+    if (::fchmod(fd, mode) != 0)
+        throw FileWriteError(fileName, errno);
+    std::FILE* f = temp->Open();
+    if (!f)
+        throw FileWriteError(fileName, errno);
+    Produce(fileName, f, produce);
+    if (sync == FileSync::Yes && ::fsync(temp->Descriptor()) != 0)
+        throw FileWriteError(fileName, errno);
+    if (!temp->Close())
+        throw FileWriteError(fileName, errno);
+    return temp;
+}
+
+// Keeps the original of a member of a set reachable under a second name while the set is being
+// replaced: a hard link costs nothing; without links (FAT, some network shares) a copy.
+std::unique_ptr<TempFile> KeepOriginal(const std::string& fileName, const Target& target,
+                                       const std::string& backupPath, FileSync sync) {
+    if (::link(target.path.c_str(), backupPath.c_str()) == 0)
+        return std::make_unique<TempFile>(backupPath, -1);
+    const int error = errno;
+    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP && error != EMLINK && error != ENOSYS)
+        throw FileWriteError(fileName, error);
+    return WriteBeside(
+        fileName, target,
+        [&](std::FILE* f) {
+            const int fd = ::open(target.path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                throw StreamWriteError(errno);
+            char buffer[65536];
+            for (;;) {
+                const ssize_t n = ::read(fd, buffer, sizeof buffer);
+                if (n == 0)
+                    break;
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0 || std::fwrite(buffer, 1, static_cast<size_t>(n), f) != static_cast<size_t>(n)) {
+                    const int readError = errno;
+                    ::close(fd);
+                    throw StreamWriteError(readError);
+                }
+            }
+            ::close(fd);
+        },
+        sync);
+}
+
+// Makes renames and new names in the directories of the targets durable; a failure here changes
+// nothing that could still be undone, so it is not reported.
+void SyncDirectories(const std::vector<std::string>& paths) {
+    std::vector<std::string> done;
+    for (const std::string& path : paths) {
+        const size_t slash = path.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        if (std::find(done.begin(), done.end(), dir) != done.end())
+            continue;
+        done.push_back(dir);
+        const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+}
+
 } // namespace
 
 FileWriteError::FileWriteError(const std::string& fileName, int error)
@@ -139,52 +233,28 @@ void WriteFileAtomically(const std::string& fileName, const std::function<void(s
                          FileSync sync) {
     if (fileName.empty())
         throw FileWriteError(fileName, ENOENT);
-    const std::string target = ResolveLinks(fileName);
+    Target target;
+    target.path = ResolveLinks(fileName);
 
-    struct stat st {};
-    bool exists = false;
-    if (::stat(target.c_str(), &st) == 0) {
+    struct stat& st = target.st;
+    if (::stat(target.path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             throw FileWriteError(fileName, EISDIR);
         if (!S_ISREG(st.st_mode)) {
-            if (WriteInPlace(fileName, target, produce))
+            if (WriteInPlace(fileName, target.path, produce))
                 return;
-            if (::stat(target.c_str(), &st) != 0)
+            if (::stat(target.path.c_str(), &st) != 0)
                 throw FileWriteError(fileName, errno);
         }
-        exists = true;
+        target.exists = true;
     } else if (errno != ENOENT) {
         throw FileWriteError(fileName, errno);
     }
 
-    // Beside the target, on the same file system, so that the rename is atomic
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tempPath = dir + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0)
+    const std::unique_ptr<TempFile> temp = WriteBeside(fileName, target, produce, sync);
+    if (std::rename(temp->Path().c_str(), target.path.c_str()) != 0)
         throw FileWriteError(fileName, errno);
-    TempFile temp(tempPath, fd);
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        // Keep the owner where we may (root may; others at most their own groups)
-        [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
-    }
-    const mode_t mode =
-        exists ? static_cast<mode_t>(st.st_mode & 07777) : static_cast<mode_t>(0666 & ~CurrentUmask());
-    if (::fchmod(fd, mode) != 0)
-        throw FileWriteError(fileName, errno);
-    std::FILE* f = temp.Open();
-    if (!f)
-        throw FileWriteError(fileName, errno);
-    Produce(fileName, f, produce);
-    if (sync == FileSync::Yes && ::fsync(temp.Descriptor()) != 0)
-        throw FileWriteError(fileName, errno);
-    if (!temp.Close())
-        throw FileWriteError(fileName, errno);
-    if (std::rename(tempPath.c_str(), target.c_str()) != 0)
-        throw FileWriteError(fileName, errno);
-    temp.Commit();
+    temp->Commit();
 }
 
 void WriteFileAtomically(const std::string& fileName, const void* data, size_t size, FileSync sync) {
@@ -195,6 +265,92 @@ void WriteFileAtomically(const std::string& fileName, const void* data, size_t s
                 throw StreamWriteError(errno);
         },
         sync);
+}
+
+void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync) {
+    WriteFilesAtomically(files, sync, [](const char* from, const char* to) { return std::rename(from, to); });
+}
+
+void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync,
+                          const RenameStep& renameStep) {
+    struct Member {
+        const FileContents* file;
+        Target target;
+        std::unique_ptr<TempFile> next;     // the new contents until renamed
+        std::unique_ptr<TempFile> original; // the old contents under a second name
+    };
+    std::vector<Member> set;
+    set.reserve(files.size());
+    std::vector<std::string> targets;
+
+    // Refuse what cannot be replaced before anything is written
+    for (const FileContents& file : files) {
+        const std::string& fileName = file.first;
+        if (fileName.empty())
+            throw FileWriteError(fileName, ENOENT);
+        Member member{&file, {}, nullptr, nullptr};
+        Target& target = member.target;
+        target.path = ResolveLinks(fileName);
+        if (::stat(target.path.c_str(), &target.st) == 0) {
+            if (S_ISDIR(target.st.st_mode))
+                throw FileWriteError(fileName, EISDIR);
+            if (!S_ISREG(target.st.st_mode))
+                throw FileWriteError(fileName, ENOTSUP);
+            target.exists = true;
+        } else if (errno != ENOENT) {
+            throw FileWriteError(fileName, errno);
+        }
+        for (const Member& other : set) {
+            if (other.target.path == target.path ||
+                (other.target.exists && target.exists && other.target.st.st_dev == target.st.st_dev &&
+                 other.target.st.st_ino == target.st.st_ino))
+                throw std::invalid_argument("the file " + Quoted(fileName) + " is named twice in one set");
+        }
+        targets.push_back(target.path);
+        set.push_back(std::move(member));
+    }
+
+    // Write all new contents beside the old files
+    for (Member& member : set) {
+        const std::vector<uint8_t>& bytes = member.file->second;
+        member.next = WriteBeside(
+            member.file->first, member.target,
+            [&](std::FILE* f) {
+                if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+                    throw StreamWriteError(errno);
+            },
+            sync);
+    }
+    for (Member& member : set) {
+        if (member.target.exists)
+            member.original =
+                KeepOriginal(member.file->first, member.target, member.next->Path() + ".old", sync);
+    }
+    if (sync == FileSync::Yes)
+        SyncDirectories(targets);
+
+    // Put them in place; a failure puts back what was replaced before it
+    for (size_t i = 0; i < set.size(); ++i) {
+        Member& member = set[i];
+        if (renameStep(member.next->Path().c_str(), member.target.path.c_str()) == 0) {
+            member.next->Commit();
+            continue;
+        }
+        const int error = errno;
+        for (size_t j = i; j-- > 0;) {
+            Member& done = set[j];
+            if (!done.target.exists) {
+                ::unlink(done.target.path.c_str());
+                continue;
+            }
+            // Kept on disk whether or not it went back: if not, it is the only copy left
+            std::rename(done.original->Path().c_str(), done.target.path.c_str());
+            done.original->Commit();
+        }
+        throw FileWriteError(member.file->first, error);
+    }
+    if (sync == FileSync::Yes)
+        SyncDirectories(targets);
 }
 
 } // namespace zarvo::component

@@ -7,6 +7,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarvo::component {
@@ -50,5 +51,30 @@ inline void WriteFileAtomically(const std::string& fileName, const std::vector<u
                                 FileSync sync = FileSync::Yes) {
     WriteFileAtomically(fileName, bytes.data(), bytes.size(), sync);
 }
+
+// One member of a set of files: its name and its complete new contents.
+using FileContents = std::pair<std::string, std::vector<uint8_t>>;
+
+// Writes several files as one set, so that they are either all old or all new, also when one of
+// them cannot be written. Every new file is first written beside its old one (as above: same
+// permissions and owner, synced with FileSync::Yes); only when all of them are complete is each
+// old file kept under a second name (a hard link, or a copy where the file system has no links),
+// and the new ones are renamed over the old ones in the order given. If a rename fails, the files
+// already replaced get their old contents back (a file that did not exist is removed again) and
+// the failure is thrown. Links are followed as above; a name that exists and is not a regular file
+// (device, pipe, directory) cannot be part of a set and is refused before anything is written.
+// Throws FileWriteError naming the file that failed; std::invalid_argument when two names reach
+// the same file.
+// What is left open: each rename is atomic, the set of renames is not. If the process dies (or the
+// machine stops) between two of them, the files renamed so far are new and the rest old; the old
+// contents of the renamed ones remain beside them as ".NAME.XXXXXX.old" (".NAME.XXXXXX" where
+// copied), and nothing puts them back by itself. An old file whose putting back fails stays under
+// that name too. The window is the time of a few renames in one directory.
+void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync = FileSync::Yes);
+
+// As above with the rename step replaced: rename(2)'s contract (0, or -1 with errno set). For tests
+// that make the step fail or stop the process part-way.
+using RenameStep = std::function<int(const char* from, const char* to)>;
+void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync, const RenameStep& rename);
 
 } // namespace zarvo::component

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zarvo::component {
@@ -116,6 +117,111 @@ TEST(WriteFileAtomically, ReplacesFilesWholeFollowsLinksAndWritesPipesInPlace) {
         }
     }
     EXPECT_EQ(entries().size(), 6);
+}
+
+TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string dir = temp.path().toStdString() + "/";
+    const auto entries = [&] {
+        return QDir(temp.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            .join(QLatin1Char(' '))
+            .toStdString();
+    };
+    const auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    // "a" and "c" exist, "b" is new
+    const std::vector<FileContents> set = {
+        {dir + "a", text("new a")}, {dir + "b", text("new b")}, {dir + "c", text("new c")}};
+    const auto reset = [&] {
+        ::unlink((dir + "b").c_str());
+        Write(dir + "a", "old a");
+        Write(dir + "c", "old c");
+        ASSERT_EQ(::chmod((dir + "a").c_str(), 0604), 0);
+    };
+    const auto expectOld = [&](const std::string& what) {
+        EXPECT_EQ(Read(dir + "a"), "old a") << what;
+        EXPECT_EQ(Read(dir + "c"), "old c") << what;
+        EXPECT_EQ(Stat(dir + "a").st_mode & 07777, 0604u) << what;
+        EXPECT_EQ(entries(), "a c") << what;
+    };
+
+    reset();
+    WriteFilesAtomically(set);
+    EXPECT_EQ(Read(dir + "a") + Read(dir + "b") + Read(dir + "c"), "new anew bnew c");
+    EXPECT_EQ(Stat(dir + "a").st_mode & 07777, 0604u);
+    EXPECT_EQ(entries(), "a b c");
+
+    // A rename that fails after others succeeded: those get their very files back, "b" goes again
+    for (size_t failing = 0; failing < set.size(); ++failing) {
+        reset();
+        const ino_t oldInode = Stat(dir + "a").st_ino;
+        size_t step = 0;
+        const RenameStep rename = [&](const char* from, const char* to) {
+            if (step++ == failing) {
+                errno = EIO;
+                return -1;
+            }
+            return std::rename(from, to);
+        };
+        try {
+            WriteFilesAtomically(set, FileSync::No, rename);
+            ADD_FAILURE() << failing << ": no error";
+        } catch (const FileWriteError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "cannot write \"" + set[failing].first + "\": Input/output error");
+        }
+        expectOld("rename " + std::to_string(failing) + " failing");
+        EXPECT_EQ(Stat(dir + "a").st_ino, oldInode);
+    }
+
+    // Refused before anything is written
+    reset();
+    ASSERT_EQ(::mkfifo((dir + "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir((dir + "sub").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink("a", (dir + "link").c_str()), 0);
+    const struct {
+        std::string name;
+        const char* reason;
+    } refused[] = {{dir + "pipe", "Operation not supported"},
+                   {dir + "sub", "Is a directory"},
+                   {"", "No such file or directory"}};
+    for (const auto& c : refused) {
+        try {
+            WriteFilesAtomically({set[0], {c.name, text("x")}, set[2]});
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const FileWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot write \"" + c.name + "\": " + c.reason);
+        }
+    }
+    EXPECT_THROW(WriteFilesAtomically({set[0], {dir + "link", text("x")}}), std::invalid_argument);
+    ::unlink((dir + "pipe").c_str());
+    ::rmdir((dir + "sub").c_str());
+    ::unlink((dir + "link").c_str());
+    expectOld("refused");
+
+    // The window left open: a process that dies between two renames leaves the first file new and
+    // its old contents beside it
+    reset();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        size_t step = 0;
+        WriteFilesAtomically(set, FileSync::No, [&](const char* from, const char* to) {
+            if (step++ == 1)
+                ::_exit(0);
+            return std::rename(from, to);
+        });
+        ::_exit(1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Read(dir + "a"), "new a");
+    EXPECT_EQ(Read(dir + "c"), "old c");
+    const QStringList kept =
+        QDir(temp.path()).entryList({QStringLiteral(".a.*.old")}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(kept.size(), 1) << entries();
+    EXPECT_EQ(Read(dir + kept[0].toStdString()), "old a");
 }
 
 } // namespace

@@ -1,0 +1,41 @@
+// Every message box and common dialog of the windows goes through Dialogs, so that tests can
+// script the answers instead of blocking on a modal box.
+#pragma once
+
+#include "picture.h"
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace zarvo::app {
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // A notice the user acknowledges (OK).
+    virtual void Inform(QWidget* parent, const QString& text) = 0;
+    // An error the user acknowledges (OK).
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A yes/no question; true for yes.
+    virtual bool Ask(QWidget* parent, const QString& text) = 0;
+    // The colour dialog preset to initial; nothing when the user cancels.
+    virtual std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) = 0;
+    // The font dialog preset to initial; nothing when the user cancels. The colour and the
+    // character set of initial are kept unless the dialog changes them. Throws
+    // component::TextError for a face name that Shift-JIS cannot hold.
+    virtual std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) = 0;
+};
+
+// The real dialogs: QMessageBox, QColorDialog, QFontDialog, captioned "Zarvo".
+class QtDialogs : public Dialogs {
+  public:
+    void Inform(QWidget* parent, const QString& text) override;
+    void Error(QWidget* parent, const QString& text) override;
+    bool Ask(QWidget* parent, const QString& text) override;
+    std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) override;
+    std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
+};
+
+} // namespace zarvo::app

@@ -1,0 +1,187 @@
+// TFrameForm: the main window. It binds its controls to the symbol component QRCode1, keeps the
+// data list (mirrored into ComboBox1, ComboBox7 and ComboBox8), and loads and saves the settings
+// and the data list files in the program's directory.
+//
+// Handlers keep the names of the controls and events they serve. Changes that the program makes
+// to a control never run that control's action: the controls report only the user's own actions
+// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag.
+#pragma once
+
+#include "cp932.h"
+#include "datalistmodel.h"
+#include "param.h"
+#include "qrcode.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollArea;
+
+namespace zarvo::app {
+
+class Dialogs;
+class TSymbolView;
+class TUpDown;
+struct MainSettings;
+
+// Where the window keeps its files and whom it asks.
+struct FrameEnvironment {
+    std::string ProgramDir;   // directory of the settings and data list files (path bytes)
+    std::string ExeName;      // the program's path; the settings file is its name + ".ini"
+    Dialogs* dialogs = nullptr;                            // not owned
+    std::shared_ptr<component::Clipboard> clipboard;       // null: the system clipboard
+};
+
+class TFrameForm : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TFrameForm(FrameEnvironment environment, QWidget* parent = nullptr);
+    ~TFrameForm() override;
+
+    // The start-up sequence; the first show runs it. Reports a bad settings key or an unreadable
+    // "Zarvo.dat" and goes on with the first-run value or an empty list.
+    void FormShow();
+    // True once the start-up sequence has run: only then does a close write anything.
+    bool Started() const { return started_; }
+    // The close sequence: writes the list files and the settings. True when the window may
+    // close; a failed write is reported, and the user chooses between closing without it and
+    // staying.
+    bool FormCloseQuery();
+
+    component::TQRCode& QRCode1() { return *qr_; }
+    param::TParameter& Parameter1() { return parameter_; }
+    const datalist::DataList& List() const { return list_; }
+
+    // Data list operations (also used by the editor pane, the clipboard commands and the data
+    // list window).
+    // Selects the item whose symbol string equals QRCode1's Code, else inserts the Code with the
+    // shown comments after the current item.
+    void SelectOrInsertCode();
+    // Exchanges items a and b in the list and in the three boxes.
+    void ExchangeRows(int32_t a, int32_t b);
+    // Replaces the whole list (the data list window's OK); selects nothing.
+    void AssignList(datalist::DataList list);
+    // The status panels, the item caption, the data kind, the window caption, CheckBox1.
+    void ShowStatus();
+
+    // Runs the data list window over the list; set when that window joins. Button17 is enabled
+    // only while it is set.
+    void SetDataListWindow(std::function<void(TFrameForm&)> window);
+
+    int32_t CurrentIndex = -1;
+    int32_t ListReturnIndex = 0;
+    int32_t EditorOrigin = 0;
+    bool ListPrintMode = false;
+    bool SameSizeSwitch = false;
+    int32_t PrintRowSpace = 10;
+    int32_t PrintColSpace = 0;
+    int32_t SortKey = 0;   // 0 symbol strings, 1 upper, 2 lower comments; -1 no value
+    int32_t SortOrder = 1; // +1 ascending, -1 descending, 0 no value
+    std::string OpenDir, SaveDir, SaveSDir;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // frame.cpp: controls and layout
+    void CreateControls();
+    void CreateSettingsPanel();
+    void CreateButtonBar();
+    void CreateEditorPane();
+    void Connect();
+    QLineEdit* NewEdit(const char* name, QWidget* parent, int x, int y, int w);
+    TUpDown* NewUpDown(const char* name, QLineEdit* edit, int min, int max, int position);
+    QComboBox* NewComboBox(const char* name, QWidget* parent, bool editable);
+    QLabel* NewLabel(const char* utf8, QWidget* parent, int x, int y, int w, QWidget* buddy);
+    QLabel* NewPanel(const char* name, QWidget* parent, int x, int y, int w, int h);
+
+    // frame_list.cpp: the data list
+    void ComboBoxChange(QComboBox* box);
+    void ComboBox1KeyDown();
+    void ComboBox7KeyDown();
+    void Button5Click();
+    void UpDown3MouseDown();
+    void UpDown3Click(bool up);
+    void Button17Click();
+    void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
+    // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
+    // else the typed text made CP932 (TextError when it cannot be).
+    std::string ShownText(QComboBox* box) const;
+    const std::vector<std::string>& ListOf(QComboBox* box) const;
+    void SelectAll(int32_t index);
+    void SelectBox(QComboBox* box, int32_t index);
+    void FillBoxes();
+    void InsertItem(int32_t index, std::string code, std::string up, std::string down);
+    void PushItem(const std::string& code, const std::string& up, const std::string& down);
+    void ShowItem();
+    void ShowCodeInEditor();
+    void WriteItemCaption();
+    bool RefuseText(const component::TextError& error);
+    void BoxTextEdited(QComboBox* box);
+
+    // frame_binding.cpp: the settings controls
+    void ApplySpin(TUpDown* updown);
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void ComboBox4Change();
+    void ComboBox5Change();
+    void ComboBox6Change();
+    void ComboBox9Change();
+    void CheckBox1Click();
+    void CheckBox3Click();
+    void Button1Click();
+    void Button2Click();
+    void Button11Click();
+    void ShowPrintSpacing();
+
+    // frame_startclose.cpp: start and close
+    void ApplySettings(const MainSettings& settings);
+    MainSettings CollectSettings() const;
+    void LoadList(datalist::DataList list, int32_t storedIndex);
+    void PlaceWindow(const MainSettings& settings);
+
+    FrameEnvironment env_;
+    Dialogs& dialogs_;
+    std::unique_ptr<component::TQRCode> qr_;
+    param::TParameter parameter_;
+    datalist::DataList list_;
+    component::TFont fontDialogFont_; // what the font dialog holds and the settings keep
+    std::function<void(TFrameForm&)> dataListWindow_;
+    bool started_ = false;
+    bool starting_ = false;
+    bool listLoadFailed_ = false; // "Zarvo.dat" could not be read: kept unless the list changes
+    bool listChanged_ = false;
+    bool settingsUnreadable_ = false; // then the close does not write the settings either
+    bool upDown3Ignore_ = false;
+    bool closing_ = false;
+
+  public:
+    // The controls, named as documented (objectName too).
+    QScrollArea* ScrollBox1;
+    TSymbolView* QRCode1View;
+    QWidget *Panel1, *Panel2, *Panel3, *Panel6;
+    QLabel *Label1, *Label10, *Panel4, *Panel5, *Panel7, *Panel8, *Panel9;
+    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5, *ComboBox6, *ComboBox7,
+        *ComboBox8, *ComboBox9;
+    QCheckBox *CheckBox1, *CheckBox3;
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
+    TUpDown *UpDown1, *UpDown2, *UpDown3, *UpDown4, *UpDown5, *UpDown6, *UpDown7, *UpDown8, *UpDown9,
+        *UpDown10, *UpDown11;
+    QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8,
+        *Button9, *Button10, *Button11, *Button12, *Button13, *Button14, *Button15, *Button16, *Button17;
+    QPlainTextEdit* Memo1;
+};
+
+} // namespace zarvo::app

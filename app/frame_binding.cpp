@@ -1,0 +1,169 @@
+// The settings controls of the main window and the status they lead to.
+#include "dialogs.h"
+#include "frame.h"
+#include "updown.h"
+
+#include "cp932.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace zarvo::app {
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+void ShowColoured(QLabel* panel, const QString& text, component::TColor color) {
+    panel->setText(text);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::WindowText, QColor(component::ResolveColor(color)));
+    panel->setPalette(palette);
+}
+
+} // namespace
+
+void TFrameForm::ApplySpin(TUpDown* updown) {
+    component::TQRCode& qr = *qr_;
+    const int32_t position = updown->Position();
+    if (updown == UpDown1) {
+        qr.SetPxmag(position);
+    } else if (updown == UpDown2) {
+        qr.SetVersion(position);
+    } else if (updown == UpDown4) {
+        qr.SetSymbolSpaceLeft(position);
+    } else if (updown == UpDown5) {
+        qr.SetSymbolSpaceRight(position);
+    } else if (updown == UpDown9) {
+        qr.SetSymbolSpaceUp(position);
+    } else if (updown == UpDown10) {
+        qr.SetSymbolSpaceDown(position);
+    } else if (updown == UpDown11) {
+        qr.SetColumn(position);
+    } else if (updown == UpDown6) {
+        qr.SetCount(position);
+        // the component may have changed the mode with the count
+        SelectBox(ComboBox9, static_cast<int32_t>(qr.Mode()));
+    } else {
+        return; // the print settings: read when printing
+    }
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox2Change() {
+    qr_->SetEmode(ComboBox2->currentIndex() - 1);
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox3Change() {
+    qr_->SetEclevel(ComboBox3->currentIndex());
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox4Change() {
+    qr_->SetMasktype(ComboBox4->currentIndex() - 1);
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox5Change() {
+    const int index = ComboBox5->currentIndex();
+    qr_->SetSymbolPicture(static_cast<component::TPictures>(index));
+    SelectBox(ComboBox6, index);
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox6Change() {
+    const int index = ComboBox6->currentIndex();
+    qr_->SetSymbolPicture(static_cast<component::TPictures>(index));
+    SelectBox(ComboBox5, index == component::picWMF ? component::picEMF : index);
+    ShowStatus();
+}
+
+void TFrameForm::ComboBox9Change() {
+    qr_->SetMode(static_cast<component::TQRMode>(ComboBox9->currentIndex()));
+    // the component fits the count to the mode
+    UpDown6->SetPosition(qr_->Count());
+    ShowStatus();
+}
+
+void TFrameForm::CheckBox1Click() {
+    qr_->SetBinaryOperation(CheckBox1->isChecked());
+    ShowStatus();
+}
+
+void TFrameForm::CheckBox3Click() {
+    qr_->SetClipWatch(CheckBox3->isChecked());
+    ShowStatus();
+}
+
+void TFrameForm::Button1Click() {
+    if (const auto color = dialogs_.ChooseColor(this, qr_->SymbolColor()))
+        qr_->SetSymbolColor(*color);
+    ShowStatus();
+}
+
+void TFrameForm::Button2Click() {
+    if (const auto color = dialogs_.ChooseColor(this, qr_->BackColor()))
+        qr_->SetBackColor(*color);
+    ShowStatus();
+}
+
+void TFrameForm::Button11Click() {
+    try {
+        if (const auto font = dialogs_.ChooseFont(this, qr_->ComFont())) {
+            fontDialogFont_ = *font;
+            qr_->SetComFont(*font);
+        }
+    } catch (const component::TextError& e) {
+        dialogs_.Error(this, U("このフォント名は Shift-JIS (CP932) で表せないため、使えません。\n") +
+                                 QString::fromUtf8(e.what()));
+    }
+    ShowStatus();
+}
+
+void TFrameForm::ShowPrintSpacing() {
+    Panel7->setText(U("行間隔 = %1").arg(PrintRowSpace));
+    Panel8->setText(U("列間隔 = %1").arg(PrintColSpace));
+}
+
+void TFrameForm::ShowStatus() {
+    const component::TQRCode& qr = *qr_;
+    if (qr.SymbolDisped()) {
+        Panel4->setText(QStringLiteral("%1\u00D7%2").arg(qr.SymbolWidth()).arg(qr.SymbolHeight()));
+        ShowColoured(Panel5, U("表示しました。"), 16711680);
+        Panel5->setToolTip(QString());
+    } else {
+        Panel4->setText(QStringLiteral("0\u00D70"));
+        ShowColoured(Panel5, U("表示出来ません。"), 255);
+        // a picture refused for its size is not the data's fault: say so
+        Panel5->setToolTip(qr.PictureTooLarge() ? U("画像が大きすぎるため表示出来ません。") : QString());
+    }
+
+    WriteItemCaption();
+
+    if (qr.Len() == 0) {
+        ShowColoured(Panel9, QStringLiteral("Void Data"), 16777215);
+        Panel9->setToolTip(U("空のデータです。"));
+    } else if (qr.Binary()) {
+        ShowColoured(Panel9, QStringLiteral("Binary Data"), 65535);
+        Panel9->setToolTip(U("バイナリデータです。"));
+    } else {
+        ShowColoured(Panel9, QStringLiteral("Text Data"), 16711680);
+        Panel9->setToolTip(U("テキストデータです。"));
+    }
+
+    const int64_t capacity = qr.EmodeR() == 3 ? int64_t{2} * qr.Capacity() : qr.Capacity();
+    setWindowTitle(QStringLiteral("Zarvo  Version 1.2  -  Data size = %1,  Capacity = %2").arg(qr.Len()).arg(capacity));
+
+    if (CheckBox1->isChecked() != qr.BinaryOperation()) {
+        const QSignalBlocker blocker(CheckBox1);
+        CheckBox1->setChecked(qr.BinaryOperation());
+    }
+}
+
+} // namespace zarvo::app

@@ -1,0 +1,284 @@
+// Start and close of the main window: the settings and the data list files in the program's
+// directory.
+#include "dialogs.h"
+#include "frame.h"
+#include "mainsettings.h"
+#include "updown.h"
+
+#include "cp932.h"
+#include "datalistfiles.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+
+namespace zarvo::app {
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString Local(const std::string& bytes) {
+    return component::Cp932ToQString(bytes);
+}
+
+// A stored index that the box does not hold gives the box's first entry.
+void SelectStored(QComboBox* box, int index) {
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+}
+
+} // namespace
+
+void TFrameForm::FormShow() {
+    starting_ = true;
+    component::TQRCode& qr = *qr_;
+    qr.SetSymbolEnabled(false);
+
+    // the settings
+    bool firstRun = true;
+    parameter_.SetDir(env_.ProgramDir);
+    try {
+        parameter_.Open(env_.ExeName);
+        firstRun = parameter_.Count() == 0;
+    } catch (const std::exception& e) {
+        settingsUnreadable_ = true;
+        dialogs_.Error(this, U("設定ファイルを読み込めません。設定は初期値で始め、終了時にも保存しません。\n") +
+                                 QString::fromUtf8(e.what()));
+    }
+
+    // the data list files
+    datalist::LoadedDataList loaded = datalist::LoadDataListFiles(env_.ProgramDir);
+    if (!loaded.StreamError.empty()) {
+        listLoadFailed_ = true;
+        QString text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") + QString::fromUtf8(loaded.StreamError.c_str());
+        try {
+            const std::vector<std::string> copies = datalist::BackupDataListFiles(env_.ProgramDir);
+            text += U("\n\n元のファイルを次の名前で残しました:");
+            for (const std::string& copy : copies)
+                text += QStringLiteral("\n") + QString::fromLocal8Bit(copy.c_str());
+        } catch (const std::exception& e) {
+            text += U("\n\n元のファイルの控えを作れませんでした: ") + QString::fromUtf8(e.what());
+        }
+        text += U("\n\n空のデータリストで続けます。データリストを変更しない限り、元のファイルは上書きしません。");
+        dialogs_.Error(this, text);
+    }
+
+    MainSettings settings;
+    if (firstRun) {
+        for (QComboBox* box : {ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6, ComboBox9})
+            SelectBox(box, 0);
+        SameSizeSwitch = false;
+        PrintRowSpace = 10;
+        PrintColSpace = 0;
+        ShowPrintSpacing();
+        SortKey = 0;
+        SortOrder = 1;
+        OpenDir.clear();
+        SaveDir.clear();
+        SaveSDir.clear();
+    } else {
+        const std::vector<std::string> messages = ReadMainSettings(parameter_, settings);
+        ApplySettings(settings);
+        if (!messages.empty()) {
+            // one report for all: an old file may lack several keys
+            QString text = U("設定ファイルの次の値を読めないため、初期値を使います。");
+            for (const std::string& m : messages)
+                text += QStringLiteral("\n") + Local(m);
+            dialogs_.Error(this, text);
+        }
+    }
+
+    LoadList(std::move(loaded.List), firstRun ? 0 : settings.CurrentItem);
+
+    qr.SetSymbolEnabled(true);
+    ShowStatus();
+    ListPrintMode = false;
+    CurrentIndex = ComboBox1->currentIndex();
+    ShowCodeInEditor();
+    started_ = true;
+    starting_ = false;
+}
+
+void TFrameForm::PlaceWindow(const MainSettings& s) {
+    if (s.HasBounds && s.Width > 0 && s.Height > 0) {
+        resize(s.Width, s.Height);
+        // a window stored off every screen comes back onto the primary one
+        const QRect stored(s.Left, s.Top, s.Width, s.Height);
+        bool visible = false;
+        for (const QScreen* screen : QGuiApplication::screens())
+            visible |= screen->availableGeometry().intersects(stored);
+        if (visible)
+            move(s.Left, s.Top);
+    }
+    if (s.WindowState == 2)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    else if (s.WindowState == 1)
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TFrameForm::ApplySettings(const MainSettings& s) {
+    component::TQRCode& qr = *qr_;
+    PlaceWindow(s);
+    SelectStored(ComboBox2, s.Emode + 1);
+    qr.SetEmode(ComboBox2->currentIndex() - 1);
+    SelectStored(ComboBox3, s.Eclevel);
+    qr.SetEclevel(ComboBox3->currentIndex());
+    SelectStored(ComboBox4, s.Masktype + 1);
+    qr.SetMasktype(ComboBox4->currentIndex() - 1);
+    CheckBox3->setChecked(s.ClipWatch);
+    CheckBox3Click();
+    qr.SetClipWatch(CheckBox3->isChecked());
+    UpDown1->SetPosition(s.Pxmag);
+    qr.SetPxmag(UpDown1->Position());
+    SelectStored(ComboBox5, s.DisplayFormat);
+    UpDown2->SetPosition(s.Version);
+    qr.SetVersion(UpDown2->Position());
+    UpDown9->SetPosition(s.SpaceUp);
+    qr.SetSymbolSpaceUp(UpDown9->Position());
+    UpDown10->SetPosition(s.SpaceDown);
+    qr.SetSymbolSpaceDown(UpDown10->Position());
+    UpDown4->SetPosition(s.SpaceLeft);
+    qr.SetSymbolSpaceLeft(UpDown4->Position());
+    UpDown5->SetPosition(s.SpaceRight);
+    qr.SetSymbolSpaceRight(UpDown5->Position());
+    SelectStored(ComboBox6, s.CopyMethod);
+    qr.SetSymbolPicture(static_cast<component::TPictures>(ComboBox6->currentIndex()));
+    UpDown7->SetPosition(s.PrintCount);
+    UpDown8->SetPosition(s.PrintMagnification);
+    qr.SetSymbolColor(s.SymbolColor);
+    qr.SetBackColor(s.BackColor);
+    SameSizeSwitch = s.SameSizeSwitch;
+    PrintRowSpace = s.PrintRowSpace;
+    PrintColSpace = s.PrintColSpace;
+    ShowPrintSpacing();
+    qr.SetBinaryOperation(s.BinaryOperation);
+    {
+        const QSignalBlocker blocker(CheckBox1);
+        CheckBox1->setChecked(qr.BinaryOperation());
+    }
+    SortKey = s.SortKey;
+    SortOrder = s.SortOrder;
+    SelectStored(ComboBox9, s.SplitMode);
+    qr.SetMode(static_cast<component::TQRMode>(ComboBox9->currentIndex()));
+    UpDown6->SetPosition(s.SplitCount);
+    qr.SetCount(UpDown6->Position());
+    UpDown11->SetPosition(s.SplitColumn);
+    qr.SetColumn(UpDown11->Position());
+
+    component::TFont font;
+    font.Name = s.FontName;
+    font.Size = s.FontSize;
+    font.Bold = s.FontStyle.Bold;
+    font.Italic = s.FontStyle.Italic;
+    font.Underline = s.FontStyle.Underline;
+    font.StrikeOut = s.FontStyle.StrikeOut;
+    font.Color = s.FontColor;
+    font.Charset = 128;
+    fontDialogFont_ = font;
+    qr.SetComFont(font);
+
+    OpenDir = s.OpenDir;
+    SaveDir = s.SaveDir;
+    SaveSDir = s.SaveSDir;
+
+    qr.SetEmode(ComboBox2->currentIndex() - 1);
+    ShowStatus();
+}
+
+void TFrameForm::LoadList(datalist::DataList list, int32_t storedIndex) {
+    list_ = std::move(list);
+    FillBoxes();
+    if (list_.Count() == 0) {
+        SelectAll(-1);
+        return;
+    }
+    const int32_t index = storedIndex >= 0 && storedIndex < list_.Count() ? storedIndex : 0;
+    SelectAll(index);
+    // drawing is off: the start-up turns it on once everything is in
+    qr_->SetCommentUp(list_.Up(index));
+    qr_->SetCommentDown(list_.Down(index));
+    qr_->SetCode(list_.Code(index));
+}
+
+MainSettings TFrameForm::CollectSettings() const {
+    MainSettings s;
+    // a maximised or minimised window keeps the bounds of its normal state
+    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
+    s.HasBounds = true;
+    s.Left = bounds.x();
+    s.Top = bounds.y();
+    s.Width = bounds.width();
+    s.Height = bounds.height();
+    s.WindowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    s.Emode = ComboBox2->currentIndex() - 1;
+    s.Eclevel = ComboBox3->currentIndex();
+    s.Masktype = ComboBox4->currentIndex() - 1;
+    s.ClipWatch = CheckBox3->isChecked();
+    s.Pxmag = UpDown1->Position();
+    s.DisplayFormat = ComboBox5->currentIndex();
+    s.Version = UpDown2->Position();
+    s.SpaceUp = UpDown9->Position();
+    s.SpaceDown = UpDown10->Position();
+    s.SpaceLeft = UpDown4->Position();
+    s.SpaceRight = UpDown5->Position();
+    s.CopyMethod = ComboBox6->currentIndex();
+    s.PrintCount = UpDown7->Position();
+    s.PrintMagnification = UpDown8->Position();
+    s.SymbolColor = qr_->SymbolColor();
+    s.BackColor = qr_->BackColor();
+    s.SameSizeSwitch = SameSizeSwitch;
+    s.PrintRowSpace = PrintRowSpace;
+    s.PrintColSpace = PrintColSpace;
+    s.BinaryOperation = CheckBox1->isChecked();
+    s.SortKey = SortKey;
+    s.SortOrder = SortOrder;
+    s.SplitMode = ComboBox9->currentIndex();
+    s.SplitCount = UpDown6->Position();
+    s.SplitColumn = UpDown11->Position();
+    s.FontName = fontDialogFont_.Name;
+    s.FontSize = fontDialogFont_.Size;
+    s.FontStyle.Bold = fontDialogFont_.Bold;
+    s.FontStyle.Italic = fontDialogFont_.Italic;
+    s.FontStyle.Underline = fontDialogFont_.Underline;
+    s.FontStyle.StrikeOut = fontDialogFont_.StrikeOut;
+    s.FontColor = fontDialogFont_.Color;
+    s.OpenDir = OpenDir;
+    s.SaveDir = SaveDir;
+    s.SaveSDir = SaveSDir;
+    s.CurrentItem = ComboBox1->currentIndex();
+    return s;
+}
+
+bool TFrameForm::FormCloseQuery() {
+    QStringList failures;
+    // the list files as one set; a list that could not be read stays as it is on disk unless
+    // the user built a new one
+    if (!listLoadFailed_ || listChanged_) {
+        try {
+            datalist::SaveDataListFiles(env_.ProgramDir, list_);
+        } catch (const std::exception& e) {
+            failures << U("データリストを保存できません: ") + QString::fromUtf8(e.what());
+        }
+    }
+    if (!settingsUnreadable_) {
+        try {
+            WriteMainSettings(parameter_, CollectSettings(), isMaximized());
+            parameter_.Save();
+        } catch (const std::exception& e) {
+            failures << U("設定ファイルを保存できません: ") + QString::fromUtf8(e.what());
+        }
+    }
+    if (failures.isEmpty())
+        return true;
+    return dialogs_.Ask(this, failures.join(QStringLiteral("\n")) + U("\n\n保存せずに終了しますか？"));
+}
+
+} // namespace zarvo::app

@@ -1,0 +1,34 @@
+// zarvo: the desktop program.
+#include "dialogs.h"
+#include "frame.h"
+#include "programdir.h"
+
+#include "picture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zarvo"));
+    zarvo::component::InstallFontSubstitutions();
+
+    const QString dir = zarvo::app::ProgramDirectory(
+        QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    if (dir.isEmpty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Zarvo"),
+                              QString::fromUtf8("設定とデータリストを保存できるディレクトリがありません。"));
+        return 1;
+    }
+
+    zarvo::app::QtDialogs dialogs;
+    zarvo::app::FrameEnvironment environment;
+    environment.ProgramDir = QFile::encodeName(dir).toStdString();
+    environment.ExeName = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    environment.dialogs = &dialogs;
+    zarvo::app::TFrameForm frame(environment);
+    frame.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,179 @@
+#include "datalistfiles.h"
+
+#include "filewrite.h"
+#include "objectstream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zarvo::datalist {
+
+namespace {
+
+using component::FileWriteError;
+
+std::string PathIn(const std::string& dir, const char* name) {
+    if (dir.empty())
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+enum class ReadStatus { Read, Missing, Failed };
+
+// The whole file into bytes. On Failed, error holds the errno.
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
+    // Non-blocking, so that a pipe put in the file's place cannot stall the start
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return error == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = errno;
+        if (S_ISDIR(st.st_mode))
+            error = EISDIR;
+        else if (st.st_mode != 0)
+            error = EINVAL; // a device or a pipe is no data list
+        ::close(fd);
+        return ReadStatus::Failed;
+    }
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            ::close(fd);
+            return ReadStatus::Failed;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return ReadStatus::Read;
+}
+
+// The comments of one kind: the file's lines when there is one per item, else empty ones.
+std::vector<std::string> LoadComments(const std::string& path, size_t count) {
+    std::string bytes;
+    int error = 0;
+    if (ReadWholeFile(path, bytes, error) == ReadStatus::Read) {
+        std::vector<std::string> lines = SplitLines(bytes);
+        if (lines.size() == count)
+            return lines;
+    }
+    return std::vector<std::string>(count);
+}
+
+std::vector<uint8_t> CommentFile(const std::vector<std::string>& comments) {
+    std::string bytes;
+    for (const std::string& comment : comments) {
+        for (size_t i = 0; i < comment.size(); ++i) {
+            const char c = comment[i];
+            if (c == '\r' || c == '\n') {
+                bytes += ' ';
+                if (c == '\r' && i + 1 < comment.size() && comment[i + 1] == '\n')
+                    ++i;
+            } else {
+                bytes += c;
+            }
+        }
+        bytes += "\r\n";
+    }
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        lines.push_back(bytes.substr(begin, i - begin));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        begin = i + 1;
+    }
+    if (begin < bytes.size())
+        lines.push_back(bytes.substr(begin));
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+LoadedDataList LoadDataListFiles(const std::string& dir) {
+    LoadedDataList loaded;
+    std::string bytes;
+    int error = 0;
+    switch (ReadWholeFile(PathIn(dir, kDatFile), bytes, error)) {
+    case ReadStatus::Missing:
+        return loaded;
+    case ReadStatus::Failed:
+        loaded.StreamError = std::string(kDatFile) + ": cannot read the file: " + std::strerror(error);
+        return loaded;
+    case ReadStatus::Read:
+        break;
+    }
+    std::vector<std::string> codes;
+    try {
+        codes = ReadComboBoxStream(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    } catch (const StreamError& e) {
+        loaded.StreamError = e.what();
+        return loaded;
+    }
+    bytes = std::string();
+    std::vector<std::string> ups = LoadComments(PathIn(dir, kUpFile), codes.size());
+    std::vector<std::string> downs = LoadComments(PathIn(dir, kDownFile), codes.size());
+    loaded.List.Assign(std::move(codes), std::move(ups), std::move(downs));
+    loaded.DatFound = true;
+    return loaded;
+}
+
+std::vector<std::string> BackupDataListFiles(const std::string& dir) {
+    std::vector<std::string> written;
+    for (const char* name : {kDatFile, kUpFile, kDownFile}) {
+        const std::string path = PathIn(dir, name);
+        const std::string backup = path + ".bak";
+        std::string bytes;
+        int error = 0;
+        switch (ReadWholeFile(path, bytes, error)) {
+        case ReadStatus::Missing:
+            continue;
+        case ReadStatus::Failed:
+            throw FileWriteError(backup, error);
+        case ReadStatus::Read:
+            break;
+        }
+        component::WriteFileAtomically(backup, bytes.data(), bytes.size());
+        written.push_back(backup);
+    }
+    return written;
+}
+
+void SaveDataListFiles(const std::string& dir, const DataList& list) {
+    // The order in which they are put in place; a failure in any of them keeps all three old
+    component::WriteFilesAtomically({
+        {PathIn(dir, kUpFile), CommentFile(list.Ups())},
+        {PathIn(dir, kDownFile), CommentFile(list.Downs())},
+        {PathIn(dir, kDatFile), WriteComboBoxStream(list.Codes())},
+    });
+}
+
+} // namespace zarvo::datalist

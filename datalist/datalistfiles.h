@@ -1,0 +1,49 @@
+// The data list on disk: three files in one directory, read at start and written as a set at close.
+//   "Zarvo.dat"    the symbol strings (objectstream.h)
+//   "ZarvoUp.txt"  the upper comments, one a line, each line ended by CR LF, in item order
+//   "ZarvoDn.txt"  the lower comments, the same way
+#pragma once
+
+#include "datalistmodel.h"
+
+#include <string>
+#include <vector>
+
+namespace zarvo::datalist {
+
+inline constexpr const char* kDatFile = "Zarvo.dat";
+inline constexpr const char* kUpFile = "ZarvoUp.txt";
+inline constexpr const char* kDownFile = "ZarvoDn.txt";
+
+// The lines of bytes, split at CR LF, CR or LF (a CR LF pair is one break). A last line without a
+// line end counts; an empty string is no line at all, so "a\r\n" and "a" are one line each.
+std::vector<std::string> SplitLines(const std::string& bytes);
+
+// Every line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+struct LoadedDataList {
+    DataList List;
+    bool DatFound = false;   // "Zarvo.dat" existed and was read (it may have held no strings)
+    std::string StreamError; // non-empty: "Zarvo.dat" exists but could not be read or parsed; the
+                             // message starts with "Zarvo.dat: ". DatFound is false and List empty.
+};
+
+// Reads the three files in dir. A missing "Zarvo.dat" gives an empty list. A comment file that is
+// missing, unreadable, or has a number of lines other than the number of symbol strings gives as
+// many empty comments of that kind. Never throws for what the files hold (only std::bad_alloc).
+LoadedDataList LoadDataListFiles(const std::string& dir);
+
+// Copies each of the three files that exists in dir to "<name>.bak" beside it (replacing an older
+// backup whole) and returns the paths of the backups written, in the order dat, up, down. Throws
+// FileWriteError (filewrite.h) naming the backup when a file cannot be read or its copy written;
+// backups written before the failure stay.
+std::vector<std::string> BackupDataListFiles(const std::string& dir);
+
+// Writes the three files in dir as one set: afterwards they are all new or, when this throws, all
+// as they were (see WriteFilesAtomically in filewrite.h for the one window left). A CR or LF inside
+// a comment would shift every later comment by a line when read back, so each line break there
+// (CR LF, CR or LF) is written as one space. Throws FileWriteError naming the file that failed.
+void SaveDataListFiles(const std::string& dir, const DataList& list);
+
+} // namespace zarvo::datalist

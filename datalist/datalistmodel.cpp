@@ -1,0 +1,106 @@
+#include "datalistmodel.h"
+
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+namespace zarvo::datalist {
+
+namespace {
+
+constexpr size_t kMaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+
+} // namespace
+
+size_t DataList::CheckedIndex(int32_t i, const char* operation) const {
+    if (i < 0 || i >= Count())
+        throw std::out_of_range(std::string("DataList::") + operation + ": index " + std::to_string(i) +
+                                " outside 0.." + std::to_string(Count() - 1));
+    return static_cast<size_t>(i);
+}
+
+const std::string& DataList::Code(int32_t i) const {
+    return codes_[CheckedIndex(i, "Code")];
+}
+
+const std::string& DataList::Up(int32_t i) const {
+    return ups_[CheckedIndex(i, "Up")];
+}
+
+const std::string& DataList::Down(int32_t i) const {
+    return downs_[CheckedIndex(i, "Down")];
+}
+
+int32_t DataList::Find(const std::string& code) const {
+    for (size_t i = 0; i < codes_.size(); ++i) {
+        if (codes_[i] == code)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+void DataList::Append(std::string code, std::string up, std::string down) {
+    Insert(Count(), std::move(code), std::move(up), std::move(down));
+}
+
+void DataList::Insert(int32_t index, std::string code, std::string up, std::string down) {
+    if (index < 0 || index > Count())
+        throw std::out_of_range("DataList::Insert: index " + std::to_string(index) + " outside 0.." +
+                                std::to_string(Count()));
+    if (codes_.size() >= kMaxItems)
+        throw std::length_error("DataList::Insert: the list is full");
+    // Room in all three first, so that no insert below can fail and leave the lists uneven
+    codes_.reserve(codes_.size() + 1);
+    ups_.reserve(ups_.size() + 1);
+    downs_.reserve(downs_.size() + 1);
+    const auto at = static_cast<std::ptrdiff_t>(index);
+    codes_.insert(codes_.begin() + at, std::move(code));
+    ups_.insert(ups_.begin() + at, std::move(up));
+    downs_.insert(downs_.begin() + at, std::move(down));
+}
+
+void DataList::Delete(int32_t index) {
+    const auto at = static_cast<std::ptrdiff_t>(CheckedIndex(index, "Delete"));
+    codes_.erase(codes_.begin() + at);
+    ups_.erase(ups_.begin() + at);
+    downs_.erase(downs_.begin() + at);
+}
+
+void DataList::ExchangeRows(int32_t a, int32_t b) {
+    const size_t i = CheckedIndex(a, "ExchangeRows");
+    const size_t j = CheckedIndex(b, "ExchangeRows");
+    std::swap(codes_[i], codes_[j]);
+    std::swap(ups_[i], ups_[j]);
+    std::swap(downs_[i], downs_[j]);
+}
+
+void DataList::SetComments(int32_t index, std::string up, std::string down) {
+    const size_t i = CheckedIndex(index, "SetComments");
+    ups_[i] = std::move(up);
+    downs_[i] = std::move(down);
+}
+
+void DataList::Assign(std::vector<std::string> codes, std::vector<std::string> ups,
+                      std::vector<std::string> downs) {
+    if (codes.size() != ups.size() || codes.size() != downs.size())
+        throw std::invalid_argument("DataList::Assign: " + std::to_string(codes.size()) +
+                                    " symbol strings, " + std::to_string(ups.size()) + " upper and " +
+                                    std::to_string(downs.size()) + " lower comments");
+    if (codes.size() > kMaxItems)
+        throw std::length_error("DataList::Assign: too many items");
+    codes_ = std::move(codes);
+    ups_ = std::move(ups);
+    downs_ = std::move(downs);
+}
+
+void DataList::Clear() {
+    codes_.clear();
+    ups_.clear();
+    downs_.clear();
+}
+
+bool DataList::operator==(const DataList& other) const {
+    return codes_ == other.codes_ && ups_ == other.ups_ && downs_ == other.downs_;
+}
+
+} // namespace zarvo::datalist

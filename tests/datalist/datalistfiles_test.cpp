@@ -1,0 +1,308 @@
+#include "datalistfiles.h"
+#include "filewrite.h"
+#include "objectstream.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zarvo::datalist {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "zarvo-datalist-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    const std::string& Path() const { return path_; }
+    std::string operator/(const char* name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Dat(const std::vector<std::string>& codes) {
+    const std::vector<uint8_t> bytes = WriteComboBoxStream(codes);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CommentLines, SplitAtCrLfCrOrLfAndJoinWithCrLf) {
+    using Lines = std::vector<std::string>;
+    const struct {
+        std::string bytes;
+        Lines lines;
+    } cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\n", {"a"}},
+        {"\r\n", {""}},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\n\rb", {"a", "", "b"}}, // LF CR is two breaks
+        {"\r\r\n\n", {"", "", ""}},
+        {"\x83\x56\x83\x93\x83\x7B\x83\x8B\r\n\r\n", {"\x83\x56\x83\x93\x83\x7B\x83\x8B", ""}}, // シンボル
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitLines(c.bytes), c.lines) << c.bytes;
+    EXPECT_EQ(JoinLines({}), "");
+    EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(SplitLines(JoinLines({"", "x", ""})), (Lines{"", "x", ""}));
+}
+
+TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
+    using Lines = std::vector<std::string>;
+    const Lines none;
+    const struct {
+        const char* what;
+        std::function<void(const TempDir&)> files;
+        bool datFound;
+        Lines codes, ups, downs;
+    } cases[] = {
+        {"nothing there", [](const TempDir&) {}, false, none, none, none},
+        {"comments without symbol strings", [](const TempDir& d) { Write(d / kUpFile, "a\r\nb\r\n"); }, false,
+         none, none, none},
+        {"an empty list", [](const TempDir& d) { Write(d / kDatFile, Dat({})), Write(d / kUpFile, "a\r\n"); },
+         true, none, none, none},
+        {"all three matching",
+         [](const TempDir& d) {
+             Write(d / kDatFile, Dat({"A", "B"}));
+             Write(d / kUpFile, "up A\r\nup B\r\n");
+             Write(d / kDownFile, "\ndown B"); // other line ends, no final one
+         },
+         true,
+         {"A", "B"},
+         {"up A", "up B"},
+         {"", "down B"}},
+        {"one comment line short",
+         [](const TempDir& d) {
+             Write(d / kDatFile, Dat({"A", "B", "C"}));
+             Write(d / kUpFile, "1\r\n2\r\n");
+             Write(d / kDownFile, "x\r\ny\r\nz\r\n");
+         },
+         true,
+         {"A", "B", "C"},
+         {"", "", ""},
+         {"x", "y", "z"}},
+        {"one comment line too many",
+         [](const TempDir& d) {
+             Write(d / kDatFile, Dat({"A"}));
+             Write(d / kUpFile, "1\r\n\r\n");
+         },
+         true,
+         {"A"},
+         {""},
+         {""}},
+        {"comment files missing or a directory",
+         [](const TempDir& d) {
+             Write(d / kDatFile, Dat({"A"}));
+             fs::create_directory(d / kDownFile);
+         },
+         true,
+         {"A"},
+         {""},
+         {""}},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        c.files(dir);
+        const LoadedDataList loaded = LoadDataListFiles(dir.Path());
+        EXPECT_EQ(loaded.DatFound, c.datFound) << c.what;
+        EXPECT_EQ(loaded.StreamError, "") << c.what;
+        EXPECT_EQ(loaded.List.Codes(), c.codes) << c.what;
+        EXPECT_EQ(loaded.List.Ups(), c.ups) << c.what;
+        EXPECT_EQ(loaded.List.Downs(), c.downs) << c.what;
+    }
+}
+
+TEST(LoadDataListFiles, ReportsASymbolFileThatCannotBeRead) {
+    const struct {
+        const char* what;
+        std::function<void(const TempDir&)> dat;
+        const char* message;
+    } cases[] = {
+        {"empty", [](const TempDir& d) { Write(d / kDatFile, ""); },
+         "Zarvo.dat: not an object stream: the signature \"TPF0\" is missing"},
+        {"cut short",
+         [](const TempDir& d) {
+             Write(d / kDatFile, Dat({"A", "B"}).substr(0, 40));
+         },
+         "Zarvo.dat: the stream ends inside a string (offset 39)"},
+        {"a directory", [](const TempDir& d) { fs::create_directory(d / kDatFile); },
+         "Zarvo.dat: cannot read the file: Is a directory"},
+        {"a pipe", [](const TempDir& d) { ASSERT_EQ(::mkfifo((d / kDatFile).c_str(), 0600), 0); },
+         "Zarvo.dat: cannot read the file: Invalid argument"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        c.dat(dir);
+        Write(dir / kUpFile, "a\r\n");
+        const LoadedDataList loaded = LoadDataListFiles(dir.Path());
+        EXPECT_EQ(loaded.StreamError, c.message) << c.what;
+        EXPECT_FALSE(loaded.DatFound) << c.what;
+        EXPECT_EQ(loaded.List.Count(), 0) << c.what;
+    }
+}
+
+TEST(SaveDataListFiles, WritesThreeFilesThatLoadBackWithSingleLineComments) {
+    const TempDir dir;
+    DataList list;
+    list.Append("A\r\nB", "up\r\nwith\rbreaks\n", "");
+    list.Append(std::string(300, 'x'), "", "\x8F\xE3"); // 上
+    list.Append("", "last", "last");
+    SaveDataListFiles(dir.Path() + "/", list);
+
+    EXPECT_EQ(Read(dir / kUpFile), "up with breaks \r\n\r\nlast\r\n");
+    EXPECT_EQ(Read(dir / kDownFile), "\r\n\x8F\xE3\r\nlast\r\n");
+    EXPECT_EQ(Read(dir / kDatFile), Dat({"A\r\nB", std::string(300, 'x'), ""}));
+    const LoadedDataList loaded = LoadDataListFiles(dir.Path());
+    EXPECT_TRUE(loaded.DatFound);
+    EXPECT_EQ(loaded.List.Codes(), list.Codes());
+    EXPECT_EQ(loaded.List.Ups(), (std::vector<std::string>{"up with breaks ", "", "last"}));
+    EXPECT_EQ(loaded.List.Downs(), list.Downs());
+
+    // An empty list empties the files
+    SaveDataListFiles(dir.Path(), DataList());
+    EXPECT_EQ(Read(dir / kUpFile), "");
+    EXPECT_EQ(LoadDataListFiles(dir.Path()).List, DataList());
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{kDatFile, kDownFile, kUpFile}));
+}
+
+// Runs body in a child process that has no right to write where its user may not (root gives its
+// rights up); returns the child's exit code.
+int RunUnprivileged(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        int code = 98;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
+    DataList oldList;
+    oldList.Append("old", "old up", "old down");
+    DataList newList;
+    newList.Append("new", "new up", "new down");
+    newList.Append("new 2", "", "");
+
+    // Refused before anything was written, or failed while writing the second file
+    const struct {
+        const char* what;
+        std::function<void(const TempDir&)> spoil;
+        const char* reason;
+    } cases[] = {
+        {"a directory in its place",
+         [](const TempDir& d) {
+             fs::remove(d / kDownFile);
+             fs::create_directory(d / kDownFile);
+         },
+         "Is a directory"},
+        {"a link into a missing directory",
+         [](const TempDir& d) {
+             fs::remove(d / kDownFile);
+             fs::create_symlink("missing/ZarvoDn.txt", d / kDownFile);
+         },
+         "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        SaveDataListFiles(dir.Path(), oldList);
+        c.spoil(dir);
+        const std::vector<std::string> before = Entries(dir.Path());
+        try {
+            SaveDataListFiles(dir.Path(), newList);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const component::FileWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / kDownFile) + "\": " + c.reason)
+                << c.what;
+        }
+        EXPECT_EQ(Read(dir / kUpFile), "old up\r\n") << c.what;
+        EXPECT_EQ(LoadDataListFiles(dir.Path()).List.Codes(), oldList.Codes()) << c.what;
+        EXPECT_EQ(Entries(dir.Path()), before) << c.what;
+    }
+
+    // A directory the user may not write in
+    const TempDir dir;
+    SaveDataListFiles(dir.Path(), oldList);
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(fs::path(dir.Path()).parent_path(), fs::perms::others_exec, fs::perm_options::add);
+    const int code = RunUnprivileged([&] {
+        try {
+            SaveDataListFiles(dir.Path(), newList);
+        } catch (const component::FileWriteError& e) {
+            return std::string(e.what()) == "cannot write \"" + (dir / kUpFile) + "\": Permission denied" ? 0
+                                                                                                          : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(code, 0) << "1: no error, 2: another error, 99: cannot give up root";
+    EXPECT_EQ(LoadDataListFiles(dir.Path()).List, oldList);
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{kDatFile, kDownFile, kUpFile}));
+}
+
+TEST(BackupDataListFiles, CopiesTheFilesThatExist) {
+    const TempDir dir;
+    EXPECT_EQ(BackupDataListFiles(dir.Path()), std::vector<std::string>());
+
+    Write(dir / kDatFile, "not even a stream");
+    Write(dir / kDownFile, "down\r\n");
+    Write(dir / "ZarvoDn.txt.bak", "an older backup that is longer");
+    EXPECT_EQ(BackupDataListFiles(dir.Path()),
+              (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
+    EXPECT_EQ(Read(dir / "Zarvo.dat.bak"), "not even a stream");
+    EXPECT_EQ(Read(dir / "ZarvoDn.txt.bak"), "down\r\n");
+
+    fs::remove(dir / kDatFile);
+    fs::create_directory(dir / kDatFile);
+    try {
+        BackupDataListFiles(dir.Path());
+        ADD_FAILURE() << "no error";
+    } catch (const component::FileWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / "Zarvo.dat.bak") + "\": Is a directory");
+    }
+}
+
+} // namespace
+} // namespace zarvo::datalist

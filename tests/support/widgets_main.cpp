@@ -1,0 +1,18 @@
+// main() of the window tests: a QApplication on the offscreen platform (unless the environment
+// names another), the C locale and the project's font substitutions.
+#include "picture.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    zarvo::component::InstallFontSubstitutions();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
