@@ -65,7 +65,17 @@ TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
     fontDialogFont_ = comFont;
     qr.SetSymbolDebug(false);
     qr.SetClearOption(true);
-    qr.SetOnChangedCode([this](component::TQRCode* sender, bool watch) { QRCode1ChangedCode(sender, watch); });
+    qr.SetOnChangedCode(
+        [this](component::TQRCode* sender, bool watch) { QRCode1ChangedCode(sender, watch); });
+    // a copied text that Shift-JIS cannot hold is not taken; a box for every copy would be a
+    // nuisance, so the display-state panel says it
+    qr.SetOnClipboardRefused([this](component::TQRCode*, const QString& reason) {
+        Panel5->setText(QString::fromUtf8("取り込めません。"));
+        QPalette palette = Panel5->palette();
+        palette.setColor(QPalette::WindowText, QColor(component::ResolveColor(255)));
+        Panel5->setPalette(palette);
+        Panel5->setToolTip(QString::fromUtf8("クリップボードのテキストを取り込めません: ") + reason);
+    });
 
     CreateControls();
     Connect();
@@ -96,7 +106,8 @@ QLineEdit* TFrameForm::NewEdit(const char* name, QWidget* parent, int x, int y, 
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(x, y, w, kHeight);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,6}")), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,6}")), edit));
     return edit;
 }
 
@@ -179,7 +190,8 @@ void TFrameForm::CreateSettingsPanel() {
 
     // encoding
     ComboBox2 = NewComboBox("ComboBox2", p, false);
-    ComboBox2->addItems({U("自動判定"), U("数字"), U("英数字: 0-9 A-Z SP $%*+-./:"), U("8ビットバイト"), U("漢字")});
+    ComboBox2->addItems(
+        {U("自動判定"), U("数字"), U("英数字: 0-9 A-Z SP $%*+-./:"), U("8ビットバイト"), U("漢字")});
     ComboBox2->setGeometry(kControlLeft, RowY(4), 176, kHeight);
     NewLabel("符号化モード", p, kLabelLeft, RowY(4), kLabelWidth, ComboBox2);
     Panel9 = NewPanel("Panel9", p, kControlRight, RowY(4), kControlWidth, kHeight);
@@ -253,8 +265,12 @@ void TFrameForm::CreateSettingsPanel() {
     CheckBox3->setGeometry(kControlRight, RowY(12), kControlWidth, kHeight);
     CheckBox3->setToolTip(U("クリップボード監視機能"));
 
-    for (auto [box, index] : {std::pair{ComboBox2, 0}, {ComboBox3, 0}, {ComboBox4, 0}, {ComboBox5, 0},
-                              {ComboBox6, 0}, {ComboBox9, 0}})
+    for (auto [box, index] : {std::pair{ComboBox2, 0},
+                              {ComboBox3, 0},
+                              {ComboBox4, 0},
+                              {ComboBox5, 0},
+                              {ComboBox6, 0},
+                              {ComboBox9, 0}})
         box->setCurrentIndex(index);
 }
 
@@ -342,6 +358,7 @@ void TFrameForm::Connect() {
     connect(UpDown3, &TUpDown::Clicked, this, &TFrameForm::UpDown3Click);
     connect(Button17, &QPushButton::clicked, this, &TFrameForm::Button17Click);
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
+    connect(Memo1, &QPlainTextEdit::textChanged, this, &TFrameForm::Memo1Change);
 
     connect(ComboBox2, &QComboBox::activated, this, &TFrameForm::ComboBox2Change);
     connect(ComboBox3, &QComboBox::activated, this, &TFrameForm::ComboBox3Change);
@@ -355,12 +372,12 @@ void TFrameForm::Connect() {
     connect(Button2, &QPushButton::clicked, this, &TFrameForm::Button2Click);
     connect(Button11, &QPushButton::clicked, this, &TFrameForm::Button11Click);
 
-    for (TUpDown* updown : {UpDown1, UpDown2, UpDown4, UpDown5, UpDown6, UpDown9, UpDown10, UpDown11, UpDown7,
-                            UpDown8}) {
+    for (TUpDown* updown :
+         {UpDown1, UpDown2, UpDown4, UpDown5, UpDown6, UpDown9, UpDown10, UpDown11, UpDown7, UpDown8}) {
         connect(updown, &TUpDown::Clicked, this, [this, updown] { ApplySpin(updown); });
     }
     const std::pair<QLineEdit*, TUpDown*> edits[] = {
-        {Edit1, UpDown1}, {Edit2, UpDown2}, {Edit3, UpDown6},  {Edit4, UpDown4}, {Edit5, UpDown5},
+        {Edit1, UpDown1},  {Edit2, UpDown2}, {Edit3, UpDown6}, {Edit4, UpDown4}, {Edit5, UpDown5},
         {Edit6, UpDown11}, {Edit7, UpDown7}, {Edit8, UpDown8}, {Edit9, UpDown9}, {Edit10, UpDown10}};
     for (const auto& [edit, updown] : edits) {
         connect(edit, &QLineEdit::returnPressed, this, [this, updown = updown] {
@@ -392,8 +409,15 @@ void TFrameForm::resizeEvent(QResizeEvent* event) {
 
 void TFrameForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!started_ && !starting_)
+    if (started_ || starting_)
+        return;
+    try {
         FormShow();
+    } catch (const std::exception& e) {
+        // the window stays unstarted, so its close writes nothing over the files
+        starting_ = false;
+        dialogs_.Error(this, QString::fromUtf8("起動できませんでした: ") + QString::fromUtf8(e.what()));
+    }
 }
 
 void TFrameForm::closeEvent(QCloseEvent* event) {

@@ -34,10 +34,10 @@ struct MainSettings;
 
 // Where the window keeps its files and whom it asks.
 struct FrameEnvironment {
-    std::string ProgramDir;   // directory of the settings and data list files (path bytes)
-    std::string ExeName;      // the program's path; the settings file is its name + ".ini"
-    Dialogs* dialogs = nullptr;                            // not owned
-    std::shared_ptr<component::Clipboard> clipboard;       // null: the system clipboard
+    std::string ProgramDir;     // directory of the settings and data list files (path bytes)
+    std::string ExeName;        // the program's path; the settings file is its name + ".ini"
+    Dialogs* dialogs = nullptr; // not owned
+    std::shared_ptr<component::Clipboard> clipboard; // null: the system clipboard
 };
 
 class TFrameForm : public QWidget {
@@ -116,6 +116,7 @@ class TFrameForm : public QWidget {
     void UpDown3Click(bool up);
     void Button17Click();
     void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
+    void Memo1Change();
     // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
     // else the typed text made CP932 (TextError when it cannot be).
     std::string ShownText(QComboBox* box) const;
@@ -173,14 +174,14 @@ class TFrameForm : public QWidget {
     TSymbolView* QRCode1View;
     QWidget *Panel1, *Panel2, *Panel3, *Panel6;
     QLabel *Label1, *Label10, *Panel4, *Panel5, *Panel7, *Panel8, *Panel9;
-    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5, *ComboBox6, *ComboBox7,
-        *ComboBox8, *ComboBox9;
+    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5, *ComboBox6, *ComboBox7, *ComboBox8,
+        *ComboBox9;
     QCheckBox *CheckBox1, *CheckBox3;
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
     TUpDown *UpDown1, *UpDown2, *UpDown3, *UpDown4, *UpDown5, *UpDown6, *UpDown7, *UpDown8, *UpDown9,
         *UpDown10, *UpDown11;
-    QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8,
-        *Button9, *Button10, *Button11, *Button12, *Button13, *Button14, *Button15, *Button16, *Button17;
+    QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
+        *Button10, *Button11, *Button12, *Button13, *Button14, *Button15, *Button16, *Button17;
     QPlainTextEdit* Memo1;
 };
 

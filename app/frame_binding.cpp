@@ -1,9 +1,8 @@
 // The settings controls of the main window and the status they lead to.
+#include "cp932.h"
 #include "dialogs.h"
 #include "frame.h"
 #include "updown.h"
-
-#include "cp932.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -158,7 +157,8 @@ void TFrameForm::ShowStatus() {
     }
 
     const int64_t capacity = qr.EmodeR() == 3 ? int64_t{2} * qr.Capacity() : qr.Capacity();
-    setWindowTitle(QStringLiteral("Zarvo  Version 1.2  -  Data size = %1,  Capacity = %2").arg(qr.Len()).arg(capacity));
+    setWindowTitle(
+        QStringLiteral("Zarvo  Version 1.2  -  Data size = %1,  Capacity = %2").arg(qr.Len()).arg(capacity));
 
     if (CheckBox1->isChecked() != qr.BinaryOperation()) {
         const QSignalBlocker blocker(CheckBox1);

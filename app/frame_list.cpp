@@ -1,10 +1,9 @@
 // The data list in the main window: selecting, storing, deleting and moving items, and the
 // clipboard watch's items.
+#include "cp932.h"
 #include "dialogs.h"
 #include "frame.h"
 #include "updown.h"
-
-#include "cp932.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -130,12 +129,23 @@ void TFrameForm::PushItem(const std::string& code, const std::string& up, const 
     qr.SetSymbolEnabled(true);
 }
 
+void TFrameForm::Memo1Change() {
+    // a change the program made consumes its mark; the user's own edit has not been drawn or
+    // stored yet
+    if (EditorOrigin != 0) {
+        EditorOrigin = 0;
+        return;
+    }
+    Button13->setEnabled(true);
+    Button16->setEnabled(true);
+}
+
 void TFrameForm::ShowCodeInEditor() {
     EditorOrigin = -1;
     QString text = component::Cp932ToQString(qr_->Code());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Memo1->setPlainText(text);
-    EditorOrigin = 0;
+    EditorOrigin = 0; // also when the text was the same and nothing changed
     Button13->setEnabled(false);
     Button16->setEnabled(false);
     Label10->setText(U("シンボル文字列"));

@@ -1,12 +1,11 @@
 // Start and close of the main window: the settings and the data list files in the program's
 // directory.
+#include "cp932.h"
+#include "datalistfiles.h"
 #include "dialogs.h"
 #include "frame.h"
 #include "mainsettings.h"
 #include "updown.h"
-
-#include "cp932.h"
-#include "datalistfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,15 +49,17 @@ void TFrameForm::FormShow() {
         firstRun = parameter_.Count() == 0;
     } catch (const std::exception& e) {
         settingsUnreadable_ = true;
-        dialogs_.Error(this, U("設定ファイルを読み込めません。設定は初期値で始め、終了時にも保存しません。\n") +
-                                 QString::fromUtf8(e.what()));
+        dialogs_.Error(this,
+                       U("設定ファイルを読み込めません。設定は初期値で始め、終了時にも保存しません。\n") +
+                           QString::fromUtf8(e.what()));
     }
 
     // the data list files
     datalist::LoadedDataList loaded = datalist::LoadDataListFiles(env_.ProgramDir);
     if (!loaded.StreamError.empty()) {
         listLoadFailed_ = true;
-        QString text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") + QString::fromUtf8(loaded.StreamError.c_str());
+        QString text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") +
+                       QString::fromUtf8(loaded.StreamError.c_str());
         try {
             const std::vector<std::string> copies = datalist::BackupDataListFiles(env_.ProgramDir);
             text += U("\n\n元のファイルを次の名前で残しました:");
@@ -67,7 +68,8 @@ void TFrameForm::FormShow() {
         } catch (const std::exception& e) {
             text += U("\n\n元のファイルの控えを作れませんでした: ") + QString::fromUtf8(e.what());
         }
-        text += U("\n\n空のデータリストで続けます。データリストを変更しない限り、元のファイルは上書きしません。");
+        text +=
+            U("\n\n空のデータリストで続けます。データリストを変更しない限り、元のファイルは上書きしません。");
         dialogs_.Error(this, text);
     }
 

@@ -1,9 +1,8 @@
 // zarvo: the desktop program.
 #include "dialogs.h"
 #include "frame.h"
-#include "programdir.h"
-
 #include "picture.h"
+#include "programdir.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,8 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zarvo"));
     zarvo::component::InstallFontSubstitutions();
 
-    const QString dir = zarvo::app::ProgramDirectory(
-        QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    const QString dir =
+        zarvo::app::ProgramDirectory(QCoreApplication::applicationDirPath(),
+                                     QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     if (dir.isEmpty()) {
         QMessageBox::critical(nullptr, QStringLiteral("Zarvo"),
                               QString::fromUtf8("設定とデータリストを保存できるディレクトリがありません。"));

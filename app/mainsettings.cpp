@@ -48,13 +48,17 @@ struct Key {
 };
 
 Key Int(const char* name, int32_t MainSettings::*field) {
-    return {name, [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadInteger(k); },
-            [field](TParameter& p, const std::string& k, const MainSettings& s) { p.WriteInteger(k, s.*field); }};
+    return {
+        name,
+        [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadInteger(k); },
+        [field](TParameter& p, const std::string& k, const MainSettings& s) { p.WriteInteger(k, s.*field); }};
 }
 
 Key Bool(const char* name, bool MainSettings::*field) {
-    return {name, [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadBool(k); },
-            [field](TParameter& p, const std::string& k, const MainSettings& s) { p.WriteBool(k, s.*field); }};
+    return {
+        name,
+        [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadBool(k); },
+        [field](TParameter& p, const std::string& k, const MainSettings& s) { p.WriteBool(k, s.*field); }};
 }
 
 void WriteDirectory(TParameter& p, const std::string& key, const std::string& dir) {
@@ -63,8 +67,12 @@ void WriteDirectory(TParameter& p, const std::string& key, const std::string& di
 }
 
 Key Dir(const char* name, std::string MainSettings::*field) {
-    return {name, [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadString(k); },
-            [field](TParameter& p, const std::string& k, const MainSettings& s) { WriteDirectory(p, k, s.*field); }};
+    return {
+        name,
+        [field](const TParameter& p, const std::string& k, MainSettings& s) { s.*field = p.ReadString(k); },
+        [field](TParameter& p, const std::string& k, const MainSettings& s) {
+            WriteDirectory(p, k, s.*field);
+        }};
 }
 
 // The keys after the bounds, in reading order ("シンボル文字列" is read last, written first).
@@ -116,7 +124,9 @@ const std::vector<Key>& SettingKeys() {
         Int("FontSize", &MainSettings::FontSize),
         {"FontStyle",
          [](const TParameter& p, const std::string& k, MainSettings& s) { s.FontStyle = p.ReadFontStyle(k); },
-         [](TParameter& p, const std::string& k, const MainSettings& s) { p.WriteFontStyle(k, s.FontStyle); }},
+         [](TParameter& p, const std::string& k, const MainSettings& s) {
+             p.WriteFontStyle(k, s.FontStyle);
+         }},
         Int("FontColor", &MainSettings::FontColor),
         Dir("OpenDir", &MainSettings::OpenDir),
         Dir("SaveDir", &MainSettings::SaveDir),

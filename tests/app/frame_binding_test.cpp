@@ -116,8 +116,9 @@ TEST_F(FrameBinding, StatusTellsSizeStateDataKindAndCapacity) {
     EXPECT_TRUE(form->windowTitle().startsWith(QStringLiteral("Zarvo  Version 1.2  -  Data size = 60,")));
     Choose("ComboBox2", 4);
     EXPECT_EQ(Qr().EmodeR(), 3);
-    EXPECT_EQ(form->windowTitle(),
-              QStringLiteral("Zarvo  Version 1.2  -  Data size = 60,  Capacity = %1").arg(2 * Qr().Capacity()));
+    EXPECT_EQ(
+        form->windowTitle(),
+        QStringLiteral("Zarvo  Version 1.2  -  Data size = 60,  Capacity = %1").arg(2 * Qr().Capacity()));
 
     EnterNumber("Edit2", 5);
     EXPECT_EQ(Text("Panel5"), U("表示しました。"));

@@ -160,16 +160,61 @@ TEST_F(FrameList, ABinaryItemKeepsItsBytesThroughTheBoxes) {
     // bytes that do not decode show as replacement characters but are stored as they were
     form->AssignList([] {
         zarvo::datalist::DataList list;
-        list.Append(std::string("\x80\xFF" "bin", 5), "", "");
+        list.Append(std::string("\x80\xFF"
+                                "bin",
+                                5),
+                    "", "");
         list.Append("text", "", "");
         return list;
     }());
     Pick("ComboBox1", 0);
-    EXPECT_EQ(Code(), std::string("\x80\xFF" "bin", 5));
+    EXPECT_EQ(Code(), std::string("\x80\xFF"
+                                  "bin",
+                                  5));
     TypeInto("ComboBox7", U("注"));
     Enter("ComboBox7");
-    EXPECT_EQ(form->List().Code(0), std::string("\x80\xFF" "bin", 5));
+    EXPECT_EQ(form->List().Code(0), std::string("\x80\xFF"
+                                                "bin",
+                                                5));
     EXPECT_EQ(form->List().Count(), 2);
+}
+
+} // namespace
+} // namespace frametest
+
+namespace frametest {
+namespace {
+
+class FrameListMore : public FrameTest {
+  protected:
+    void SetUp() override {
+        Start();
+        for (const char* code : {"A", "B"})
+            AddItem(U(code));
+    }
+};
+
+TEST_F(FrameListMore, LeavingTheSymbolBoxSelectsNothingByItself) {
+    // the box must not pick an item of the same text on its own: the comment boxes would then
+    // disagree with it
+    TypeInto("ComboBox1", U("A"));
+    Find<QComboBox>("ComboBox7")->setFocus();
+    QTest::keyClick(Find<QComboBox>("ComboBox7")->lineEdit(), Qt::Key_Tab);
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), -1);
+    EXPECT_EQ(form->CurrentIndex, 1);
+    EXPECT_EQ(Items("ComboBox1").size(), 2u);
+    // and typing mirrors the text into the editor, ready to be drawn or stored
+    EXPECT_EQ(Find<QPlainTextEdit>("Memo1")->toPlainText(), U("A"));
+    EXPECT_TRUE(Find<QPushButton>("Button13")->isEnabled());
+}
+
+TEST_F(FrameListMore, ACopiedTextShiftJisCannotHoldIsNotTakenAndSaysWhy) {
+    QTest::mouseClick(Find<QCheckBox>("CheckBox3"), Qt::LeftButton);
+    clipboard->OtherProgramCopies(U("\U0001F600"));
+    EXPECT_EQ(form->List().Count(), 2);
+    EXPECT_EQ(form->QRCode1().Code(), "B");
+    EXPECT_EQ(Text("Panel5"), U("取り込めません。"));
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // Runs of the program one after the other over the same directory: what the close writes and
 // the next start finds, and starts over files that are damaged or cannot be written.
-#include "frame_test_support.h"
-
 #include "datalistfiles.h"
+#include "frame_test_support.h"
 #include "mainsettings.h"
 #include "objectstream.h"
 
@@ -162,7 +161,9 @@ TEST_F(StartClose, AMissingKeyIsReportedOnceAndTheRestStillLoads) {
 }
 
 TEST_F(StartClose, AnUnreadableListIsSetAsideAndNotOverwrittenUnlessChanged) {
-    const std::string damaged = std::string("TPF0\x09TComboBox\x09" "ComboBox1\x0DItems.Strings\x01\x06\xFF" "abc");
+    const std::string damaged = std::string("TPF0\x09TComboBox\x09"
+                                            "ComboBox1\x0DItems.Strings\x01\x06\xFF"
+                                            "abc");
     WriteBytes(Path("Zarvo.dat"), damaged);
     WriteBytes(Path("ZarvoUp.txt"), "up\r\n");
     Start();
@@ -205,6 +206,23 @@ TEST_F(StartClose, AFailedWriteIsReportedAndTheUserChoosesWhetherToClose) {
     dialogs.askAnswer = true;
     EXPECT_TRUE(Close());
     EXPECT_EQ(ReadBytes(Path("Zarvo.dat")), datBefore);
+}
+
+TEST_F(StartClose, AMaximisedWindowKeepsItsNormalBoundsAndStartsMaximised) {
+    Start();
+    form->resize(400, 500);
+    ASSERT_TRUE(Close());
+    Start();
+    form->showMaximized();
+    QTRY_VERIFY(form->isMaximized());
+    ASSERT_TRUE(Close());
+    zarvo::param::TParameter ini;
+    ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
+    EXPECT_EQ(ini.ReadInteger("WindowState"), 2);
+    EXPECT_EQ(ini.ReadInteger("Width"), 400);
+    EXPECT_EQ(ini.ReadInteger("Height"), 500);
+    Start();
+    EXPECT_TRUE(form->isMaximized());
 }
 
 TEST_F(StartClose, AWindowThatNeverStartedWritesNothing) {

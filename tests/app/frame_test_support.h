@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,7 +55,8 @@ class ScriptedDialogs : public zarvo::app::Dialogs {
         presetColor = initial;
         return nextColor;
     }
-    std::optional<zarvo::component::TFont> ChooseFont(QWidget*, const zarvo::component::TFont& initial) override {
+    std::optional<zarvo::component::TFont> ChooseFont(QWidget*,
+                                                      const zarvo::component::TFont& initial) override {
         presetFont = initial;
         return nextFont;
     }

@@ -1,8 +1,7 @@
 // The main window's keys in the settings file: the first file, later files, and what a bad
 // value does.
-#include "mainsettings.h"
-
 #include "cp932.h"
+#include "mainsettings.h"
 
 #include <gtest/gtest.h>
 
@@ -67,16 +66,16 @@ TEST(MainSettings, AFirstCloseWritesHeaderBoundsKeysAndTheListWindowDefaults) {
     settings.Top = 34;
     zarvo::app::WriteMainSettings(store, settings, false);
 
-    std::vector<std::string> expected = {
-        S("Zarvo環境設定ファイル --- このファイルは、編集しないで下さい。"), "Left=12", "Top=34", "Width=368",
-        "Height=441"};
+    std::vector<std::string> expected = {S("Zarvo環境設定ファイル --- このファイルは、編集しないで下さい。"),
+                                         "Left=12", "Top=34", "Width=368", "Height=441"};
     for (const std::string& line : FirstRunKeyLines())
         expected.push_back(line);
     for (const char* line :
          {"DLeft=191", "DTop=182", "DWidth=598", "DHeight=378", "DWindowState=0", "DFontName=ＭＳ Ｐゴシック",
-          "DFontSize=9", "DFontStyle=[]", "DFontColor=-2147483640", "DDefaultRowHeight=24", "DColWidths[1]=180",
-          "DColWidths[2]=176", "DColWidths[3]=162", "DPartition=1", "エンターキーで次の行に移動=False",
-          "常時文字入力の状態=False", "エンターキーでデータチェック=False", "完全に一致する文字列を検索=False"})
+          "DFontSize=9", "DFontStyle=[]", "DFontColor=-2147483640", "DDefaultRowHeight=24",
+          "DColWidths[1]=180", "DColWidths[2]=176", "DColWidths[3]=162", "DPartition=1",
+          "エンターキーで次の行に移動=False", "常時文字入力の状態=False",
+          "エンターキーでデータチェック=False", "完全に一致する文字列を検索=False"})
         expected.push_back(S(line));
     expected.push_back(S("検索文字列=") + "\x1A");
     EXPECT_EQ(Lines(store), expected);
