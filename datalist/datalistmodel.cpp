@@ -1,5 +1,7 @@
 #include "datalistmodel.h"
 
+#include <algorithm>
+
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -49,10 +51,11 @@ void DataList::Insert(int32_t index, std::string code, std::string up, std::stri
                                 std::to_string(Count()));
     if (codes_.size() >= kMaxItems)
         throw std::length_error("DataList::Insert: the list is full");
-    // Room in all three first, so that no insert below can fail and leave the lists uneven
-    codes_.reserve(codes_.size() + 1);
-    ups_.reserve(ups_.size() + 1);
-    downs_.reserve(downs_.size() + 1);
+    // Room in all three first, so that no insert below can fail and leave the lists uneven;
+    // growing by doubling keeps appending a long list linear
+    for (std::vector<std::string>* list : {&codes_, &ups_, &downs_})
+        if (list->size() == list->capacity())
+            list->reserve(std::max<size_t>(16, 2 * list->size()));
     const auto at = static_cast<std::ptrdiff_t>(index);
     codes_.insert(codes_.begin() + at, std::move(code));
     ups_.insert(ups_.begin() + at, std::move(up));
