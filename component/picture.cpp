@@ -14,6 +14,7 @@
 #include <new>
 #include <stdexcept>
 #include <sys/mman.h>
+#include <unordered_map>
 
 namespace zarvo::component {
 
@@ -174,11 +175,63 @@ TextPainter::TextPainter(const TFont& font)
     ascent_ = metrics.ascent();
 }
 
+const TextPainter::FaceChar& TextPainter::CharOf(const char* bytes, int32_t count) const {
+    uint32_t key = static_cast<uint32_t>(count) << 16 | static_cast<uint8_t>(bytes[0]);
+    if (count == 2)
+        key |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[1])) << 8;
+    const auto found = chars_.find(key);
+    if (found != chars_.end())
+        return found->second;
+    FaceChar c;
+    const QString unit = Cp932ToQString(std::string(bytes, static_cast<size_t>(count)));
+    if (unit.size() == 1 && raw_.isValid()) {
+        c.unit = unit.at(0);
+        const QList<quint32> glyphs = raw_.glyphIndexesForString(unit);
+        if (glyphs.size() == 1 && glyphs.front() != 0) {
+            c.glyph = glyphs.front();
+            c.advance = raw_.advancesForGlyphIndexes(glyphs).front().x();
+        }
+    }
+    return chars_.emplace(key, c).first->second;
+}
+
+bool TextPainter::LayOutFaceChars(const std::string& text, TextLayout& layout) const {
+    // The same sums and roundings as below, from the characters' own glyphs and advances: the
+    // glyph of a character and its advance do not depend on its neighbours
+    layout.Text.reserve(static_cast<qsizetype>(layout.Bytes.size()));
+    layout.Glyphs.reserve(layout.Bytes.size());
+    layout.Advances.reserve(layout.Bytes.size());
+    qreal pen = 0;
+    int32_t before = 0;
+    size_t at = 0;
+    for (const int32_t n : layout.Bytes) {
+        const FaceChar& c = CharOf(text.data() + at, n);
+        at += static_cast<size_t>(n);
+        if (c.glyph == 0)
+            return false;
+        layout.Text += c.unit;
+        layout.Glyphs.push_back(c.glyph);
+        pen += c.advance;
+        const int32_t after = qRound(pen);
+        layout.Advances.push_back(after - before);
+        before = after;
+    }
+    layout.Width = before;
+    return true;
+}
+
 TextLayout TextPainter::LayOut(const std::string& text) const {
     TextLayout layout;
     if (text.empty())
         return layout;
     layout.Bytes = CharacterBytes(text);
+    layout.Height = height_;
+    layout.Ascent = ascent_;
+    if (LayOutFaceChars(text, layout))
+        return layout;
+    layout.Text.clear();
+    layout.Glyphs.clear();
+    layout.Advances.clear();
     layout.Text = Cp932ToQString(text);
     if (layout.Text.size() != static_cast<qsizetype>(layout.Bytes.size())) {
         // Decode character by character so that units and bytes stay paired
@@ -493,72 +546,6 @@ Bitmap MirrorBitmap(const Bitmap& source) {
         sy = y;
     });
     return result;
-}
-
-// ---- Bitmap canvas ----
-
-BitmapCanvas::BitmapCanvas(Bitmap& bitmap) : bitmap_(bitmap) {
-    if (bitmap.BitsPerPixel() != 32)
-        throw std::invalid_argument("a canvas needs a 32-bit bitmap, not " +
-                                    std::to_string(bitmap.BitsPerPixel()) + " bits per pixel");
-    view_ = bitmap_.View();
-}
-
-BitmapCanvas::~BitmapCanvas() = default;
-
-void BitmapCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, bitmap_.Width());
-    bottom = std::min(bottom, bitmap_.Height());
-    if (left >= right || top >= bottom)
-        return;
-    const QRgb rgb = ResolveColor(color);
-    const uint8_t pixel[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
-                              static_cast<uint8_t>(qRed(rgb)), 0xFF};
-    // One row painted pixel by pixel, the others copied from it
-    const size_t offset = static_cast<size_t>(left) * 4;
-    const size_t bytes = static_cast<size_t>(right - left) * 4;
-    uint8_t* first = bitmap_.Row(top) + offset;
-    for (size_t i = 0; i < bytes; i += 4)
-        std::memcpy(first + i, pixel, 4);
-    for (int y = top + 1; y < bottom; ++y)
-        std::memcpy(bitmap_.Row(y) + offset, first, bytes);
-}
-
-const TextPainter& BitmapCanvas::PainterFor(const TFont& font) {
-    if (!text_ || !(text_->Font() == font))
-        text_.emplace(font);
-    return *text_;
-}
-
-const TextLayout& BitmapCanvas::LayOut(const std::string& text, const TFont& font) {
-    for (const auto& cached : layouts_)
-        if (cached && cached->Text == text && cached->Font == font)
-            return cached->Layout;
-    auto& slot = layouts_[nextLayout_];
-    nextLayout_ = (nextLayout_ + 1) % layouts_.size();
-    slot.reset(); // a layout that throws leaves no stale entry
-    TextLayout layout = PainterFor(font).LayOut(text);
-    slot.emplace(CachedLayout{text, font, std::move(layout)});
-    return slot->Layout;
-}
-
-void BitmapCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) {
-    if (text.empty() || view_.isNull())
-        return;
-    const TextLayout& layout = LayOut(text, font);
-    FillRect(x, y, x + layout.Width, y + layout.Height, background);
-    if (!painter_)
-        painter_ = std::make_unique<QPainter>(&view_);
-    PainterFor(font).DrawGlyphs(*painter_, x, y, layout);
-}
-
-QSize BitmapCanvas::TextExtent(const std::string& text, const TFont& font) {
-    if (text.empty())
-        return QSize(0, 0);
-    const TextLayout& layout = LayOut(text, font);
-    return QSize(layout.Width, layout.Height);
 }
 
 } // namespace zarvo::component

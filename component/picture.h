@@ -18,6 +18,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -96,10 +97,22 @@ class TextPainter {
     void DrawGlyphs(QPainter& painter, int x, int y, const TextLayout& layout) const;
 
   private:
+    // A character of the font's face: its UTF-16 unit, glyph and advance (fractional pixels).
+    struct FaceChar {
+        QChar unit;
+        uint32_t glyph = 0; // 0: the face lacks it, or its bytes do not decode to one unit
+        qreal advance = 0;
+    };
+    // The face's character of 1 or 2 CP932 bytes, looked up once per painter.
+    const FaceChar& CharOf(const char* bytes, int32_t count) const;
+    // LayOut from the characters alone; false when one of them is not in the face.
+    bool LayOutFaceChars(const std::string& text, TextLayout& layout) const;
+
     TFont font_;
     QFont qfont_;
     QRawFont raw_;
     int32_t height_, ascent_;
+    mutable std::unordered_map<uint32_t, FaceChar> chars_;
 };
 
 // TextPainter(font).LayOut(text).
@@ -227,7 +240,32 @@ class BitmapCanvas : public Canvas {
     void TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) override;
     QSize TextExtent(const std::string& text, const TFont& font) override;
 
+    // FillRect, except that rows may stay unwritten until something needs them: this canvas's own
+    // drawing settles the rows it touches first, Settle() or the destructor the rest. Whoever
+    // writes the bitmap's rows directly settles them first with Settle(top, bottom). A large
+    // picture then gets its background a band of rows at a time, just before the symbols painted
+    // on the band, which finds it still in the cache. A second deferred fill settles the first.
+    void DeferFill(int left, int top, int right, int bottom, TColor color);
+    // Writes the deferred fill's rows among top..bottom-1 (all of them without arguments).
+    void Settle(int top, int bottom);
+    void Settle();
+
   private:
+    struct DeferredFill {
+        int left, top, right, bottom;
+        uint32_t pixel;
+        std::vector<bool> settled; // per band of kBandRows rows from top
+    };
+    static constexpr int kBandRows = 16;
+
+    // Cuts the rectangle to the bitmap; false when nothing of it is left.
+    bool Clip(int& left, int& top, int& right, int& bottom) const;
+    void FillPixels(int left, int top, int right, int bottom, uint32_t pixel);
+    // Draws a laid-out text from images of its glyphs that the painter drew once on the
+    // background colour (glyphs whose ink overlaps as one image, as the painter blends them), when
+    // that gives the painter's very pixels: ink clear of other images' ink, and ink outside the
+    // box only on pixels of the background colour. False, with nothing drawn, otherwise.
+    bool DrawFromGlyphImages(int x, int y, const TextLayout& layout, const TFont& font, TColor background);
     // The text painter of the last font used: making one costs a font-database lookup.
     const TextPainter& PainterFor(const TFont& font);
     // The layout of a text in a font. The last two are kept: a cell's two comments are measured
@@ -245,6 +283,7 @@ class BitmapCanvas : public Canvas {
     std::optional<TextPainter> text_;
     std::array<std::optional<CachedLayout>, 2> layouts_;
     size_t nextLayout_ = 0;
+    std::optional<DeferredFill> deferred_;
     // Begun at the first text and ended with the canvas (before view_ goes): beginning a painter
     // costs more than drawing a comment. The raster engine paints at once, so FillRect's direct
     // writes and the painter's never wait on each other.

@@ -330,7 +330,7 @@ class TQRCode {
     void DrawPieceOnBitmap(DrawState& state, int32_t k);
     void DrawPieceOnMetafile(DrawState& state, int32_t k);
     void PaintModules(Canvas& canvas, int64_t frameWidth, int64_t frameHeight) const;
-    void PaintModules(Bitmap& bitmap) const;
+    void PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const;
     void PaintComments(Canvas& canvas, QSize upExtent, QSize downExtent);
     void NumberComments(int32_t k, const std::string& up, const std::string& down);
     bool Refuse(int64_t width, int64_t height);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace zarvo::component {
 
@@ -233,17 +234,22 @@ void TQRCode::DrawPieceOnBitmap(DrawState& state, int32_t k) {
         }
     }
 
-    Canvas& canvas = *state.bitmapCanvas;
-    const int64_t frameWidth = bitmap->Width();
-    const int64_t frameHeight = bitmap->Height();
+    BitmapCanvas& canvas = *state.bitmapCanvas;
     if (!transparent_ && k == 1) {
         // One fill for the whole block, quiet zones included; with Match the origin's margin too.
+        // It is written band by band as the symbols reach it: a cold picture costs more to paint
+        // on than to fill.
         const int64_t left = match_ ? 0 : symbolLeft_;
         const int64_t top = match_ ? 0 : symbolTop_;
-        FillClipped(canvas, left, top, symbolLeft_ + WidthA64(), symbolTop_ + HeightA64(), frameWidth,
-                    frameHeight, backColor_);
+        const auto clip = [](int64_t v, int64_t limit) {
+            return static_cast<int>(std::clamp<int64_t>(v, 0, limit));
+        };
+        const int64_t w = bitmap->Width();
+        const int64_t h = bitmap->Height();
+        canvas.DeferFill(clip(left, w), clip(top, h), clip(symbolLeft_ + WidthA64(), w),
+                         clip(symbolTop_ + HeightA64(), h), backColor_);
     }
-    PaintModules(*bitmap);
+    PaintModules(*bitmap, canvas);
     PaintComments(canvas, upExtent, downExtent);
     symbolDisped_ = true;
 }
@@ -316,7 +322,7 @@ void TQRCode::PaintModules(Canvas& canvas, int64_t frameWidth, int64_t frameHeig
 
 // The same runs written straight into the bitmap's rows, as BitmapCanvas::FillRect writes them:
 // a canvas call per run would cost more than encoding the symbol.
-void TQRCode::PaintModules(Bitmap& bitmap) const {
+void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
     const int64_t p = pxmag_;
     const int64_t x0 = int64_t{symbolLeft_} + spaceLeft_ + 4 * p;
     const int64_t y0 = int64_t{symbolTop_} + spaceUp_ + 4 * p;
@@ -326,6 +332,8 @@ void TQRCode::PaintModules(Bitmap& bitmap) const {
     if (bitmap.BitsPerPixel() != 32 || x0 >= width || y0 >= height || x0 + side * p <= 0 ||
         y0 + side * p <= 0)
         return;
+    canvas.Settle(static_cast<int>(std::max<int64_t>(y0, 0)),
+                  static_cast<int>(std::min(y0 + side * p, height)));
     const QRgb rgb = ResolveColor(symbolColor_);
     const uint8_t bytes[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
                               static_cast<uint8_t>(qRed(rgb)), 0xFF};
@@ -334,18 +342,28 @@ void TQRCode::PaintModules(Bitmap& bitmap) const {
     const encoder::ModuleMatrix& matrix = enc_->Matrix();
     if (x0 >= 0 && x0 + side * p <= width) {
         // The whole row lies inside the bitmap: one masked select per pixel, dark modules take the
-        // colour and light ones keep what is there, with no branch per run.
+        // colour and light ones keep what is there, with no branch per run. The masks of a module
+        // row are spread over its pixels once, so that both loops run on vectors.
+        static_assert(encoder::kCellDark == 2, "the dark bit is the mask's source");
+        const auto pixels = static_cast<size_t>(side * p);
+        std::vector<uint32_t> masks(pixels);
         for (int r = 0; r < side; ++r) {
             const int64_t top = std::max<int64_t>(y0 + r * p, 0);
             const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
+            if (top >= bottom)
+                continue;
             const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
+            if (p == 1) {
+                for (size_t c = 0; c < pixels; ++c)
+                    masks[c] = 0u - ((cells[c] >> 1) & 1u);
+            } else {
+                for (int c = 0; c < side; ++c)
+                    std::fill_n(masks.begin() + c * p, p, 0u - ((cells[c] >> 1) & 1u));
+            }
             for (int64_t y = top; y < bottom; ++y) {
                 uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
-                for (int c = 0; c < side; ++c) {
-                    const uint32_t mask = 0u - ((cells[c] & encoder::kCellDark) >> 1);
-                    for (int64_t i = 0; i < p; ++i, ++px)
-                        *px = (*px & ~mask) | (pixel & mask);
-                }
+                for (size_t i = 0; i < pixels; ++i)
+                    px[i] = (px[i] & ~masks[i]) | (pixel & masks[i]);
             }
         }
         return;

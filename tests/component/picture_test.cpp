@@ -376,6 +376,128 @@ TEST(BitmapCanvas, TextOutPaintsTheMeasuredBoxAndTheGlyphsInTheFontColour) {
     EXPECT_GT(red, 20);
 }
 
+// What TextOut must leave: the box filled, then the painter's own glyph run drawn over it.
+void ReferenceTextOut(Bitmap& bitmap, int x, int y, const std::string& text, const TFont& font,
+                      TColor background) {
+    const TextPainter painter(font);
+    const TextLayout layout = painter.LayOut(text);
+    BitmapCanvas(bitmap).FillRect(x, y, x + layout.Width, y + layout.Height, background);
+    QImage view = bitmap.View();
+    QPainter qpainter(&view);
+    painter.DrawGlyphs(qpainter, x, y, layout);
+}
+
+// A picture to draw on: one colour, or that colour with every pixel of a few spots changed, so
+// that ink leaving the box lands on something else.
+Bitmap Ground(int width, int height, TColor color, bool spotted) {
+    Bitmap bitmap(width, height, 32);
+    BitmapCanvas canvas(bitmap);
+    canvas.FillRect(0, 0, width, height, color);
+    if (spotted)
+        for (int y = 0; y < height; y += 3)
+            for (int x = (y * 7) % 5; x < width; x += 5)
+                canvas.FillRect(x, y, x + 1, y + 1, color ^ 0x00204080);
+    return bitmap;
+}
+
+TEST(BitmapCanvas, TextOutLeavesThePaintersVeryPixels) {
+    // Glyphs whose ink overlaps (c o, A V, f j), leaves the box (j g y, italics), digits as
+    // numbered comments have them, kanji, bytes that do not decode, a face without kanji
+    const std::string texts[] = {"lower comment 1024", "AVAWAY Tj fijl gjpqy_|", "0123456789 44 1111",
+                                 kComment + " 17",     "x\xFF\x80z \x81",        "WWWW@@@@%%%%&&&&"};
+    struct Style {
+        const char* face;
+        int size;
+        bool bold, italic, underline;
+    };
+    const Style styles[] = {{"", 9, false, false, false}, {"DejaVu Serif", 9, false, true, false},
+                            {"", 20, true, false, false}, {"DejaVu Sans Mono", 6, false, false, false},
+                            {"", 9, false, false, true},  {"DejaVu Serif", 15, true, true, false}};
+    const struct {
+        TColor pen, background;
+    } colours[] = {{clBlack, clWhite}, {0x000000FF, 0x0000FFFF}, {clWhite, clBlack}, {0x808080, 0x7F7F80}};
+    const struct { int x, y; } places[] = {{4, 6}, {-9, -5}, {150, 30}, {0, 0}};
+    int cases = 0;
+    for (const std::string& text : texts)
+        for (const Style& style : styles)
+            for (const auto& colour : colours)
+                for (const auto& place : places)
+                    for (const bool spotted : {false, true}) {
+                        TFont font = style.face[0] ? TFont{} : CommentFont();
+                        if (style.face[0])
+                            font.Name = style.face;
+                        font.Size = style.size;
+                        font.Bold = style.bold;
+                        font.Italic = style.italic;
+                        font.Underline = style.underline;
+                        font.Color = colour.pen;
+                        Bitmap drawn = Ground(180, 48, colour.background, spotted);
+                        Bitmap expected = drawn;
+                        ReferenceTextOut(expected, place.x, place.y, text, font, colour.background);
+                        {
+                            BitmapCanvas canvas(drawn);
+                            // Twice: the second finds its glyph images made
+                            canvas.TextOut(place.x, place.y, text, font, colour.background);
+                            canvas.TextOut(place.x, place.y, text, font, colour.background);
+                        }
+                        ReferenceTextOut(expected, place.x, place.y, text, font, colour.background);
+                        ASSERT_TRUE(drawn == expected)
+                            << "text " << text << ", face " << style.face << " " << style.size << ", pen "
+                            << colour.pen << ", at " << place.x << "," << place.y << ", spotted " << spotted;
+                        ++cases;
+                    }
+    EXPECT_EQ(cases, 6 * 6 * 4 * 4 * 2);
+}
+
+// A deferred fill ends as the fill would have, whatever is drawn on it before and after rows are
+// settled, and leaves alone what lies outside it.
+TEST(BitmapCanvas, DeferredFillEndsAsAnImmediateOne) {
+    std::mt19937 random(7);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 60; ++round) {
+        const int width = pick(1, 90);
+        const int height = pick(1, 140);
+        Bitmap deferred = Ground(width, height, 0x00336699, true);
+        Bitmap immediate = deferred;
+        BitmapCanvas eager(immediate);
+        {
+            BitmapCanvas lazy(deferred);
+            for (int step = 0; step < 12; ++step) {
+                const int left = pick(-20, width + 5), top = pick(-20, height + 5);
+                const int right = left + pick(0, 60), bottom = top + pick(0, 60);
+                const auto color = static_cast<TColor>(pick(0, 0xFFFFFF));
+                switch (pick(0, 4)) {
+                case 0:
+                    lazy.DeferFill(left, top, right, bottom, color);
+                    eager.FillRect(left, top, right, bottom, color);
+                    break;
+                case 1:
+                    lazy.FillRect(left, top, right, bottom, color);
+                    eager.FillRect(left, top, right, bottom, color);
+                    break;
+                case 2:
+                    lazy.TextOut(left, top, "co 41 Wj", CommentFont(), color);
+                    eager.TextOut(left, top, "co 41 Wj", CommentFont(), color);
+                    break;
+                case 3: { // a direct write, as the module painting makes
+                    const int y = pick(0, height - 1);
+                    lazy.Settle(y, y + 1);
+                    deferred.Row(y)[0] ^= 0x5A;
+                    immediate.Row(y)[0] ^= 0x5A;
+                    break;
+                }
+                default:
+                    lazy.Settle(top, bottom);
+                    break;
+                }
+            }
+        }
+        ASSERT_TRUE(deferred == immediate) << "round " << round;
+    }
+}
+
 TEST(BitmapCanvas, NeedsA32BitBitmap) {
     Bitmap bitmap(4, 4, 24);
     EXPECT_THROW(BitmapCanvas canvas(bitmap), std::invalid_argument);
