@@ -8,6 +8,7 @@
 #include "frame.h"
 #include "updown.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
