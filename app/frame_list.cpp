@@ -334,6 +334,15 @@ void TFrameForm::Button17Click() {
         ListReturnIndex = list_.Count() - 1;
     const int32_t index = ListReturnIndex;
     ListReturnIndex = 0;
+    if (index < 0) {
+        // every row was deleted: the item shown is gone too, as when the last one is deleted here
+        SelectAll(-1);
+        PushItem(std::string(), std::string(), std::string());
+        CurrentIndex = -1;
+        ShowCodeInEditor();
+        ShowStatus();
+        return;
+    }
     SelectBox(ComboBox1, index);
     if (index >= 0 && index == CurrentIndex) {
         // the window may have edited the item shown: draw it as it now is

@@ -222,3 +222,58 @@ TEST_F(FrameListMore, ACopiedTextShiftJisCannotHoldIsNotTakenAndSaysWhy) {
 
 } // namespace
 } // namespace frametest
+
+namespace frametest {
+namespace {
+
+using DataListWindow = FrameTest;
+
+TEST_F(DataListWindow, TheFirstItemOfAnEmptyListIsOneOfOne) {
+    Start();
+    TypeInto("ComboBox1", U("first"));
+    TypeInto("ComboBox8", U("下"));
+    Enter("ComboBox1");
+    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (1 of 1)"));
+    EXPECT_EQ(form->List().Down(0), S("下"));
+}
+
+TEST_F(DataListWindow, ItsReturnedRowIsSelectedWithinTheListThatIsLeft) {
+    Start();
+    for (const char* code : {"A", "B", "C", "D"})
+        AddItem(U(code));
+    EXPECT_FALSE(Find<QPushButton>("Button17")->isEnabled()); // no window joined yet
+    // the window deletes two rows and closes on the last row it had shown
+    form->SetDataListWindow([](TFrameForm& main) {
+        zarvo::datalist::DataList edited;
+        edited.Append("A", "", "");
+        edited.Append("B", "", "");
+        main.AssignList(edited);
+        main.ListReturnIndex = 3;
+    });
+    Click("Button17");
+    EXPECT_EQ(form->CurrentIndex, 1);
+    EXPECT_EQ(form->QRCode1().Code(), "B");
+    EXPECT_EQ(form->ListReturnIndex, 0);
+    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (2 of 2)"));
+
+    // an item edited in the window at the index shown is drawn as it now is
+    form->SetDataListWindow([](TFrameForm& main) {
+        zarvo::datalist::DataList edited;
+        edited.Append("A", "", "");
+        edited.Append("B2", S("新しい"), "");
+        main.AssignList(edited);
+        main.ListReturnIndex = 1;
+    });
+    Click("Button17");
+    EXPECT_EQ(form->QRCode1().Code(), "B2");
+    EXPECT_EQ(form->QRCode1().CommentUp(), S("新しい"));
+
+    // a window that leaves no rows
+    form->SetDataListWindow([](TFrameForm& main) { main.AssignList({}); });
+    Click("Button17");
+    EXPECT_EQ(form->CurrentIndex, -1);
+    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (0 of 0)"));
+}
+
+} // namespace
+} // namespace frametest
