@@ -47,35 +47,12 @@ TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
 
     // QRCode1 as the window's layout creates it: the settings override the spaces later
     component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetTransparent(false);
-    qr.SetCommentUpLoc(component::locCenter);
-    qr.SetCommentDownLoc(component::locCenter);
-    qr.SetSymbolLeft(0);
-    qr.SetSymbolTop(0);
-    qr.SetSymbolSpaceUp(10);
-    qr.SetSymbolSpaceDown(10);
-    qr.SetSymbolSpaceLeft(10);
-    qr.SetSymbolSpaceRight(10);
-    qr.SetMatch(true);
-    component::TFont comFont;
-    comFont.Name = Sjis("ＭＳ Ｐゴシック");
-    comFont.Size = 9;
-    qr.SetComFont(comFont);
-    fontDialogFont_ = comFont;
-    qr.SetSymbolDebug(false);
-    qr.SetClearOption(true);
+    component::SetUpAsMainSymbol(qr, 10);
+    fontDialogFont_ = qr.ComFont();
     qr.SetOnChangedCode(
         [this](component::TQRCode* sender, bool watch) { QRCode1ChangedCode(sender, watch); });
-    // a copied text that Shift-JIS cannot hold is not taken; a box for every copy would be a
-    // nuisance, so the display-state panel says it
-    qr.SetOnClipboardRefused([this](component::TQRCode*, const QString& reason) {
-        Panel5->setText(QString::fromUtf8("取り込めません。"));
-        QPalette palette = Panel5->palette();
-        palette.setColor(QPalette::WindowText, QColor(component::ResolveColor(255)));
-        Panel5->setPalette(palette);
-        Panel5->setToolTip(QString::fromUtf8("クリップボードのテキストを取り込めません: ") + reason);
-    });
+    qr.SetOnClipboardRefused(
+        [this](component::TQRCode*, const QString& reason) { QRCode1ClipboardRefused(reason); });
 
     CreateControls();
     Connect();

@@ -117,6 +117,8 @@ class TFrameForm : public QWidget {
     void Button17Click();
     void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
     void Memo1Change();
+    // A copied text the clipboard watch did not take (CP932 cannot hold it).
+    void QRCode1ClipboardRefused(const QString& reason);
     // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
     // else the typed text made CP932 (TextError when it cannot be).
     std::string ShownText(QComboBox* box) const;

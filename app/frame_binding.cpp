@@ -130,6 +130,12 @@ void TFrameForm::ShowPrintSpacing() {
     Panel8->setText(U("列間隔 = %1").arg(PrintColSpace));
 }
 
+void TFrameForm::QRCode1ClipboardRefused(const QString& reason) {
+    // a box for every copy would be a nuisance: the display-state panel says it
+    ShowColoured(Panel5, U("取り込めません。"), 255);
+    Panel5->setToolTip(U("クリップボードのテキストを取り込めません: ") + reason);
+}
+
 void TFrameForm::ShowStatus() {
     const component::TQRCode& qr = *qr_;
     if (qr.SymbolDisped()) {

@@ -10,25 +10,7 @@ namespace zarvo::cli {
 using component::TQRCode;
 
 void SetUpComponent(TQRCode& qr) {
-    qr.SetSymbolEnabled(false);
-    qr.SetTransparent(false);
-    qr.SetCommentUpLoc(component::locCenter);
-    qr.SetCommentDownLoc(component::locCenter);
-    qr.SetSymbolLeft(0);
-    qr.SetSymbolTop(0);
-    qr.SetSymbolSpaceUp(0);
-    qr.SetSymbolSpaceDown(0);
-    qr.SetSymbolSpaceLeft(0);
-    qr.SetSymbolSpaceRight(0);
-    qr.SetMatch(true);
-    component::TFont font;
-    font.Name = component::Utf8ToCp932("ＭＳ Ｐゴシック");
-    font.Size = 9;
-    font.Color = component::clWindowText;
-    font.Charset = 128;
-    qr.SetComFont(font);
-    qr.SetSymbolDebug(false);
-    qr.SetClearOption(true);
+    component::SetUpAsMainSymbol(qr, 0);
 }
 
 component::TPictures PictureFor(OutputType type) {

@@ -590,4 +590,26 @@ void TQRCode::ClipboardChanged(TQRCode* /*Sender*/) {
     }
 }
 
+void SetUpAsMainSymbol(TQRCode& qr, int32_t spaces) {
+    qr.SetSymbolEnabled(false);
+    qr.SetTransparent(false);
+    qr.SetCommentUpLoc(locCenter);
+    qr.SetCommentDownLoc(locCenter);
+    qr.SetSymbolLeft(0);
+    qr.SetSymbolTop(0);
+    qr.SetSymbolSpaceUp(spaces);
+    qr.SetSymbolSpaceDown(spaces);
+    qr.SetSymbolSpaceLeft(spaces);
+    qr.SetSymbolSpaceRight(spaces);
+    qr.SetMatch(true);
+    TFont font;
+    font.Name = Utf8ToCp932("ＭＳ Ｐゴシック");
+    font.Size = 9;
+    font.Color = clWindowText;
+    font.Charset = 128;
+    qr.SetComFont(font);
+    qr.SetSymbolDebug(false);
+    qr.SetClearOption(true);
+}
+
 } // namespace zarvo::component

@@ -400,4 +400,11 @@ class TQRCode {
     bool stretch_ = false;
 };
 
+// The values the main window's QRCode1 starts with, the four spaces aside: Transparent false,
+// both comments centred, origin 0, 0, Match true, the comment font "ＭＳ Ｐゴシック" 9 pt (12 pixels)
+// in the window-text colour with the Shift-JIS character set and no style, SymbolDebug false,
+// ClearOption true. Turns SymbolEnabled off first, so that nothing is drawn and settings can
+// follow in one batch.
+void SetUpAsMainSymbol(TQRCode& qr, int32_t spaces);
+
 } // namespace zarvo::component
