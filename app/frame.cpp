@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "mainsettings.h"
 #include "symbolview.h"
+#include "uitext.h"
 #include "updown.h"
 
 #include <QCheckBox>
@@ -19,10 +20,6 @@
 namespace zarvo::app {
 
 namespace {
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 // Rows of the settings panel: 22 pixels apart, controls 20 high; two columns of label and
 // control.

@@ -2,6 +2,7 @@
 #include "cp932.h"
 #include "dialogs.h"
 #include "frame.h"
+#include "uitext.h"
 #include "updown.h"
 
 #include <QCheckBox>
@@ -13,10 +14,6 @@
 namespace zarvo::app {
 
 namespace {
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 void ShowColoured(QLabel* panel, const QString& text, component::TColor color) {
     panel->setText(text);

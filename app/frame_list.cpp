@@ -3,6 +3,7 @@
 #include "cp932.h"
 #include "dialogs.h"
 #include "frame.h"
+#include "uitext.h"
 #include "updown.h"
 
 #include <QComboBox>
@@ -15,10 +16,6 @@
 namespace zarvo::app {
 
 namespace {
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 // How an item's text shows in a one-line box: line breaks as a visible mark, so that a symbol
 // string of several lines stays one line.

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "frame.h"
 #include "mainsettings.h"
+#include "uitext.h"
 #include "updown.h"
 
 #include <QCheckBox>
@@ -19,10 +20,6 @@
 namespace zarvo::app {
 
 namespace {
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 QString Local(const std::string& bytes) {
     return component::Cp932ToQString(bytes);

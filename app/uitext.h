@@ -1,0 +1,12 @@
+// The window's own texts: written in the sources as UTF-8.
+#pragma once
+
+#include <QString>
+
+namespace zarvo::app {
+
+inline QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace zarvo::app
