@@ -102,6 +102,7 @@ void TFrameForm::FormShow() {
     ListPrintMode = false;
     CurrentIndex = ComboBox1->currentIndex();
     ShowCodeInEditor();
+    ComboBox1->setFocus(); // ready for the first symbol string
     started_ = true;
     starting_ = false;
 }
