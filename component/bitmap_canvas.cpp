@@ -288,7 +288,7 @@ void BitmapCanvas::FillPixels(int left, int top, int right, int bottom, uint32_t
 }
 
 void BitmapCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
-    Settle(top, bottom);
+    Settle(left, top, right, bottom);
     FillPixels(left, top, right, bottom, PixelOf(color));
 }
 
@@ -300,14 +300,17 @@ void BitmapCanvas::DeferFill(int left, int top, int right, int bottom, TColor co
     deferred_ = DeferredFill{left, top, right, bottom, PixelOf(color), std::vector<bool>(bands, false)};
 }
 
-void BitmapCanvas::Settle(int top, int bottom) {
+void BitmapCanvas::Settle(int left, int top, int right, int bottom) {
     if (!deferred_)
         return;
     DeferredFill& fill = *deferred_;
+    if (std::max(left, fill.left) >= std::min(right, fill.right))
+        return;
     top = std::max(top, fill.top);
     bottom = std::min(bottom, fill.bottom);
     if (top >= bottom)
         return;
+    // Whole bands: filled in one sweep, the rows stream into the cache
     const auto first = static_cast<size_t>((top - fill.top) / kBandRows);
     const auto last = static_cast<size_t>((bottom - 1 - fill.top) / kBandRows);
     for (size_t band = first; band <= last; ++band) {
@@ -321,7 +324,7 @@ void BitmapCanvas::Settle(int top, int bottom) {
 
 void BitmapCanvas::Settle() {
     if (deferred_)
-        Settle(deferred_->top, deferred_->bottom);
+        Settle(deferred_->left, deferred_->top, deferred_->right, deferred_->bottom);
     deferred_.reset();
 }
 
@@ -333,14 +336,16 @@ const TextPainter& BitmapCanvas::PainterFor(const TFont& font) {
 
 const TextLayout& BitmapCanvas::LayOut(const std::string& text, const TFont& font) {
     for (const auto& cached : layouts_)
-        if (cached && cached->Text == text && cached->Font == font)
-            return cached->Layout;
+        if (cached.Valid && cached.Text == text && cached.Font == font)
+            return cached.Layout;
     auto& slot = layouts_[nextLayout_];
     nextLayout_ = (nextLayout_ + 1) % layouts_.size();
-    slot.reset(); // a layout that throws leaves no stale entry
-    TextLayout layout = PainterFor(font).LayOut(text);
-    slot.emplace(CachedLayout{text, font, std::move(layout)});
-    return slot->Layout;
+    slot.Valid = false; // a layout that throws leaves no stale entry
+    PainterFor(font).LayOut(text, slot.Layout);
+    slot.Text = text;
+    slot.Font = font;
+    slot.Valid = true;
+    return slot.Layout;
 }
 
 void BitmapCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) {
@@ -381,9 +386,13 @@ bool BitmapCanvas::DrawFromGlyphImages(int x, int y, const TextLayout& layout, c
     parts.clear();
     size_t first = 0;    // of the run that is being gathered
     size_t gathered = 0; // inks of the runs before it
+    // Right of which no ink of those runs reaches: text running on to the right meets none of it.
+    int64_t gatheredRight = std::numeric_limits<int64_t>::min();
     const auto endRun = [&] {
         if (first < run.size())
             parts.emplace_back(&images.Get(run.data() + first, run.size() - first), run[first].pen);
+        for (size_t i = gathered; i < inks.size(); ++i)
+            gatheredRight = std::max(gatheredRight, inks[i].right);
         first = run.size();
         gathered = inks.size();
     };
@@ -403,7 +412,7 @@ bool BitmapCanvas::DrawFromGlyphImages(int x, int y, const TextLayout& layout, c
                                inks.begin() + static_cast<ptrdiff_t>(to),
                                [&](const InkRect& other) { return other.Overlaps(ink); });
         };
-        if (overlaps(0, gathered))
+        if (ink.left < gatheredRight && overlaps(0, gathered))
             return false; // it would join a run already closed
         if (!overlaps(gathered, inks.size()))
             endRun();
@@ -414,18 +423,25 @@ bool BitmapCanvas::DrawFromGlyphImages(int x, int y, const TextLayout& layout, c
 
     // Ink outside the box blends onto what is there: only the background colour, under which the
     // images were made, takes it alike.
+    int64_t inkLeft = left;
     int64_t inkTop = top;
+    int64_t inkRight = right;
     int64_t inkBottom = bottom;
     for (const auto& [image, at] : parts) {
         if (!image->composable)
             return false;
+        inkLeft = std::min(inkLeft, left + at + image->left);
         inkTop = std::min(inkTop, top + image->top);
+        inkRight = std::max(inkRight, left + at + image->left + image->width);
         inkBottom = std::max(inkBottom, top + image->top + image->height);
     }
-    if (inkTop < std::numeric_limits<int>::min() || inkBottom > std::numeric_limits<int>::max() ||
-        left + pen > std::numeric_limits<int>::max() || right > std::numeric_limits<int>::max())
+    constexpr int64_t kIntMin = std::numeric_limits<int>::min();
+    constexpr int64_t kIntMax = std::numeric_limits<int>::max();
+    if (inkLeft < kIntMin || inkTop < kIntMin || inkRight > kIntMax || inkBottom > kIntMax ||
+        left + pen > kIntMax)
         return false;
-    Settle(static_cast<int>(inkTop), static_cast<int>(inkBottom));
+    Settle(static_cast<int>(inkLeft), static_cast<int>(inkTop), static_cast<int>(inkRight),
+           static_cast<int>(inkBottom));
     const uint32_t back = PixelOf(background);
     for (const auto& [image, at] : parts) {
         const int64_t inkLeft = left + at + image->left;

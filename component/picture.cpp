@@ -97,15 +97,15 @@ bool IsTrailByte(uint8_t b) {
 
 // The CP932 bytes of each character: a lead byte with a trail byte makes one character, every
 // other byte one of its own (as the decoder splits them).
-std::vector<int32_t> CharacterBytes(const std::string& text) {
-    std::vector<int32_t> sizes;
+// The byte count (1 or 2) of each character, into sizes.
+void CharacterBytes(const std::string& text, std::vector<int32_t>& sizes) {
+    sizes.clear();
     for (size_t i = 0; i < text.size();) {
         const bool pair = IsLeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size() &&
                           IsTrailByte(static_cast<uint8_t>(text[i + 1]));
         sizes.push_back(pair ? 2 : 1);
         i += pair ? 2 : 1;
     }
-    return sizes;
 }
 
 } // namespace
@@ -176,12 +176,17 @@ TextPainter::TextPainter(const TFont& font)
 }
 
 const TextPainter::FaceChar& TextPainter::CharOf(const char* bytes, int32_t count) const {
-    uint32_t key = static_cast<uint32_t>(count) << 16 | static_cast<uint8_t>(bytes[0]);
+    const auto first = static_cast<uint8_t>(bytes[0]);
+    if (count == 1 && singleKnown_[first])
+        return singles_[first];
+    uint32_t key = static_cast<uint32_t>(count) << 16 | first;
     if (count == 2)
         key |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[1])) << 8;
-    const auto found = chars_.find(key);
-    if (found != chars_.end())
-        return found->second;
+    if (count == 2) {
+        const auto found = chars_.find(key);
+        if (found != chars_.end())
+            return found->second;
+    }
     FaceChar c;
     const QString unit = Cp932ToQString(std::string(bytes, static_cast<size_t>(count)));
     if (unit.size() == 1 && raw_.isValid()) {
@@ -191,6 +196,11 @@ const TextPainter::FaceChar& TextPainter::CharOf(const char* bytes, int32_t coun
             c.glyph = glyphs.front();
             c.advance = raw_.advancesForGlyphIndexes(glyphs).front().x();
         }
+    }
+    if (count == 1) {
+        singles_[first] = c;
+        singleKnown_[first] = true;
+        return singles_[first];
     }
     return chars_.emplace(key, c).first->second;
 }
@@ -222,13 +232,23 @@ bool TextPainter::LayOutFaceChars(const std::string& text, TextLayout& layout) c
 
 TextLayout TextPainter::LayOut(const std::string& text) const {
     TextLayout layout;
+    LayOut(text, layout);
+    return layout;
+}
+
+void TextPainter::LayOut(const std::string& text, TextLayout& layout) const {
+    layout.Text.resize(0); // keeps the buffer, as clear() would not
+    layout.Glyphs.clear();
+    layout.Advances.clear();
+    layout.Bytes.clear();
+    layout.Width = layout.Height = layout.Ascent = 0;
     if (text.empty())
-        return layout;
-    layout.Bytes = CharacterBytes(text);
+        return;
+    CharacterBytes(text, layout.Bytes);
     layout.Height = height_;
     layout.Ascent = ascent_;
     if (LayOutFaceChars(text, layout))
-        return layout;
+        return;
     layout.Text.clear();
     layout.Glyphs.clear();
     layout.Advances.clear();
@@ -264,7 +284,7 @@ TextLayout TextPainter::LayOut(const std::string& text) const {
         }
         layout.Width = before;
         layout.Glyphs.assign(glyphs.begin(), glyphs.end());
-        return layout;
+        return;
     }
     // A character the face lacks: Qt's layout finds it in another font. Advances as differences
     // of prefix widths, so that they sum to the width.
@@ -276,7 +296,6 @@ TextLayout TextPainter::LayOut(const std::string& text) const {
         before = after;
     }
     layout.Width = before;
-    return layout;
 }
 
 void TextPainter::DrawGlyphs(QPainter& painter, int x, int y, const TextLayout& layout) const {

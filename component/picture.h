@@ -92,6 +92,8 @@ class TextPainter {
     explicit TextPainter(const TFont& font);
     const TFont& Font() const { return font_; }
     TextLayout LayOut(const std::string& text) const;
+    // The same into a layout whose buffers are reused.
+    void LayOut(const std::string& text, TextLayout& layout) const;
     // Draws the glyphs of a text laid out in this font in the font's colour, the box's top-left
     // at (x, y); the box itself is the caller's to fill.
     void DrawGlyphs(QPainter& painter, int x, int y, const TextLayout& layout) const;
@@ -112,7 +114,9 @@ class TextPainter {
     QFont qfont_;
     QRawFont raw_;
     int32_t height_, ascent_;
-    mutable std::unordered_map<uint32_t, FaceChar> chars_;
+    mutable std::array<FaceChar, 256> singles_{};   // single-byte characters
+    mutable std::array<bool, 256> singleKnown_{};   // whether singles_ holds the byte's character
+    mutable std::unordered_map<uint32_t, FaceChar> chars_; // double-byte ones
 };
 
 // TextPainter(font).LayOut(text).
@@ -241,13 +245,15 @@ class BitmapCanvas : public Canvas {
     QSize TextExtent(const std::string& text, const TFont& font) override;
 
     // FillRect, except that rows may stay unwritten until something needs them: this canvas's own
-    // drawing settles the rows it touches first, Settle() or the destructor the rest. Whoever
-    // writes the bitmap's rows directly settles them first with Settle(top, bottom). A large
-    // picture then gets its background a band of rows at a time, just before the symbols painted
-    // on the band, which finds it still in the cache. A second deferred fill settles the first.
+    // drawing settles the pixels it touches first, Settle() or the destructor the rest. Whoever
+    // writes the bitmap's pixels directly settles them first with Settle(left, top, right, bottom).
+    // A large picture then gets its background a band of rows at a time, just before the symbols
+    // painted on the band, which finds it still in the cache. A second deferred fill settles the
+    // first.
     void DeferFill(int left, int top, int right, int bottom, TColor color);
-    // Writes the deferred fill's rows among top..bottom-1 (all of them without arguments).
-    void Settle(int top, int bottom);
+    // Writes the deferred fill's pixels among left..right-1 x top..bottom-1, and maybe more of
+    // their rows (all of them without arguments).
+    void Settle(int left, int top, int right, int bottom);
     void Settle();
 
   private:
@@ -256,6 +262,8 @@ class BitmapCanvas : public Canvas {
         uint32_t pixel;
         std::vector<bool> settled; // per band of kBandRows rows from top
     };
+    // Whole rows, not tiles: the rows of a band stream into the cache, tiles of a few cache lines
+    // each cost a miss apiece.
     static constexpr int kBandRows = 16;
 
     // Cuts the rectangle to the bitmap; false when nothing of it is left.
@@ -272,7 +280,9 @@ class BitmapCanvas : public Canvas {
     // first and drawn after.
     const TextLayout& LayOut(const std::string& text, const TFont& font);
 
+    // Its buffers are kept from one text to the next.
     struct CachedLayout {
+        bool Valid = false;
         std::string Text;
         TFont Font;
         TextLayout Layout;
@@ -281,7 +291,7 @@ class BitmapCanvas : public Canvas {
     Bitmap& bitmap_;
     QImage view_;
     std::optional<TextPainter> text_;
-    std::array<std::optional<CachedLayout>, 2> layouts_;
+    std::array<CachedLayout, 2> layouts_;
     size_t nextLayout_ = 0;
     std::optional<DeferredFill> deferred_;
     // Begun at the first text and ended with the canvas (before view_ goes): beginning a painter

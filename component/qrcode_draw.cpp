@@ -2,6 +2,8 @@
 // a metafile, and the final turn and mirror of the bitmap.
 #include "qrcode.h"
 
+#include "module_rows.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -332,8 +334,8 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
     if (bitmap.BitsPerPixel() != 32 || x0 >= width || y0 >= height || x0 + side * p <= 0 ||
         y0 + side * p <= 0)
         return;
-    canvas.Settle(static_cast<int>(std::max<int64_t>(y0, 0)),
-                  static_cast<int>(std::min(y0 + side * p, height)));
+    canvas.Settle(static_cast<int>(std::max<int64_t>(x0, 0)), static_cast<int>(std::max<int64_t>(y0, 0)),
+                  static_cast<int>(std::min(x0 + side * p, width)), static_cast<int>(std::min(y0 + side * p, height)));
     const QRgb rgb = ResolveColor(symbolColor_);
     const uint8_t bytes[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
                               static_cast<uint8_t>(qRed(rgb)), 0xFF};
@@ -344,6 +346,10 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
         // The whole row lies inside the bitmap: one masked select per pixel, dark modules take the
         // colour and light ones keep what is there, with no branch per run. The masks of a module
         // row are spread over its pixels once, so that both loops run on vectors.
+        if (p == 1) {
+            PaintModuleRows(bitmap, matrix, side, x0, y0, pixel);
+            return;
+        }
         static_assert(encoder::kCellDark == 2, "the dark bit is the mask's source");
         const auto pixels = static_cast<size_t>(side * p);
         std::vector<uint32_t> masks(pixels);
@@ -353,13 +359,8 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
             if (top >= bottom)
                 continue;
             const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
-            if (p == 1) {
-                for (size_t c = 0; c < pixels; ++c)
-                    masks[c] = 0u - ((cells[c] >> 1) & 1u);
-            } else {
-                for (int c = 0; c < side; ++c)
-                    std::fill_n(masks.begin() + c * p, p, 0u - ((cells[c] >> 1) & 1u));
-            }
+            for (int c = 0; c < side; ++c)
+                std::fill_n(masks.begin() + c * p, p, 0u - ((cells[c] >> 1) & 1u));
             for (int64_t y = top; y < bottom; ++y) {
                 uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
                 for (size_t i = 0; i < pixels; ++i)

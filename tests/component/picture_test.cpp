@@ -457,7 +457,7 @@ TEST(BitmapCanvas, DeferredFillEndsAsAnImmediateOne) {
         return std::uniform_int_distribution<int>(low, high)(random);
     };
     for (int round = 0; round < 60; ++round) {
-        const int width = pick(1, 90);
+        const int width = pick(1, 300); // several tiles across
         const int height = pick(1, 140);
         Bitmap deferred = Ground(width, height, 0x00336699, true);
         Bitmap immediate = deferred;
@@ -466,7 +466,7 @@ TEST(BitmapCanvas, DeferredFillEndsAsAnImmediateOne) {
             BitmapCanvas lazy(deferred);
             for (int step = 0; step < 12; ++step) {
                 const int left = pick(-20, width + 5), top = pick(-20, height + 5);
-                const int right = left + pick(0, 60), bottom = top + pick(0, 60);
+                const int right = left + pick(0, 150), bottom = top + pick(0, 60);
                 const auto color = static_cast<TColor>(pick(0, 0xFFFFFF));
                 switch (pick(0, 4)) {
                 case 0:
@@ -482,14 +482,14 @@ TEST(BitmapCanvas, DeferredFillEndsAsAnImmediateOne) {
                     eager.TextOut(left, top, "co 41 Wj", CommentFont(), color);
                     break;
                 case 3: { // a direct write, as the module painting makes
-                    const int y = pick(0, height - 1);
-                    lazy.Settle(y, y + 1);
-                    deferred.Row(y)[0] ^= 0x5A;
-                    immediate.Row(y)[0] ^= 0x5A;
+                    const int x = pick(0, width - 1), y = pick(0, height - 1);
+                    lazy.Settle(x, y, x + 1, y + 1);
+                    deferred.Row(y)[4 * x] ^= 0x5A;
+                    immediate.Row(y)[4 * x] ^= 0x5A;
                     break;
                 }
                 default:
-                    lazy.Settle(top, bottom);
+                    lazy.Settle(left, top, right, bottom);
                     break;
                 }
             }

@@ -1,0 +1,25 @@
+// Dark modules written straight into a 32-bit bitmap's rows, one pixel per module: the part of the
+// symbol painting that runs for every row of every symbol.
+#pragma once
+
+#include "matrix.h"
+#include "picture.h"
+
+#include <cstdint>
+
+namespace zarvo::component {
+
+// Best: AVX2 where the processor has it. Portable: what every x86-64 (SSE2) or other processor
+// runs; tests compare the two.
+enum class RowKernel { Best, Portable };
+
+bool HasAvx2();
+
+// Rows y0 .. y0 + side - 1 of the symbol whose first module lands at x0: dark modules take the
+// pixel, light ones keep what is there. Rows outside the bitmap are skipped; the columns
+// x0 .. x0 + side - 1 must lie inside it. Pixels right of the symbol may be read and written back
+// unchanged.
+void PaintModuleRows(Bitmap& bitmap, const encoder::ModuleMatrix& matrix, int side, int64_t x0, int64_t y0,
+                     uint32_t pixel, RowKernel kernel = RowKernel::Best);
+
+} // namespace zarvo::component
