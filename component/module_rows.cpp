@@ -1,6 +1,8 @@
 // The module painting's inner loop, on vectors.
 #include "module_rows.h"
 
+#include "cpu.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -82,15 +84,6 @@ void PaintModuleRowsPortable(Bitmap& bitmap, const encoder::ModuleMatrix& matrix
 }
 
 } // namespace
-
-bool HasAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2;
-#else
-    return false;
-#endif
-}
 
 void PaintModuleRows(Bitmap& bitmap, const encoder::ModuleMatrix& matrix, int side, int64_t x0, int64_t y0,
                      uint32_t pixel, RowKernel kernel) {

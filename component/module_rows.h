@@ -13,8 +13,6 @@ namespace zarvo::component {
 // runs; tests compare the two.
 enum class RowKernel { Best, Portable };
 
-bool HasAvx2();
-
 // Rows y0 .. y0 + side - 1 of the symbol whose first module lands at x0: dark modules take the
 // pixel, light ones keep what is there. Rows outside the bitmap are skipped; the columns
 // x0 .. x0 + side - 1 must lie inside it. Pixels right of the symbol may be read and written back

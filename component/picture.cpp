@@ -208,7 +208,9 @@ const TextPainter::FaceChar& TextPainter::CharOf(const char* bytes, int32_t coun
 bool TextPainter::LayOutFaceChars(const std::string& text, TextLayout& layout) const {
     // The same sums and roundings as below, from the characters' own glyphs and advances: the
     // glyph of a character and its advance do not depend on its neighbours
-    layout.Text.reserve(static_cast<qsizetype>(layout.Bytes.size()));
+    // Sized once and written in place: appending a unit at a time costs more than the layout
+    layout.Text.resize(static_cast<qsizetype>(layout.Bytes.size()));
+    QChar* units = layout.Text.data();
     layout.Glyphs.reserve(layout.Bytes.size());
     layout.Advances.reserve(layout.Bytes.size());
     qreal pen = 0;
@@ -219,7 +221,7 @@ bool TextPainter::LayOutFaceChars(const std::string& text, TextLayout& layout) c
         at += static_cast<size_t>(n);
         if (c.glyph == 0)
             return false;
-        layout.Text += c.unit;
+        *units++ = c.unit;
         layout.Glyphs.push_back(c.glyph);
         pen += c.advance;
         const int32_t after = qRound(pen);
