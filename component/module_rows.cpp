@@ -14,7 +14,7 @@ namespace {
 #if defined(__x86_64__) || defined(__i386__)
 // Sixteen modules a step: the packed row's bits are spread into pixel masks by one comparison
 // each, so that the dark pixels are selected on vectors with no branch per module.
-__attribute__((target("avx2"))) void PaintModuleRowsAvx2(Bitmap& bitmap, const encoder::ModuleMatrix& matrix,
+__attribute__((target("avx2"))) void PaintModuleRowsAvx2(Bitmap& bitmap, const encoder::PackedRow* dark,
                                                          int side, int64_t x0, int64_t y0, uint32_t pixel) {
     const int height = bitmap.Height();
     const int64_t rowEnd = bitmap.Width();
@@ -25,13 +25,13 @@ __attribute__((target("avx2"))) void PaintModuleRowsAvx2(Bitmap& bitmap, const e
         const int64_t y = y0 + r;
         if (y < 0 || y >= height)
             continue;
-        const encoder::PackedRow& dark = matrix.dark[static_cast<size_t>(r)];
+        const encoder::PackedRow& row = dark[r];
         uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
         int c = 0;
         // The last chunk may run past the symbol: its bits there are 0, which writes back what is
         // there, as long as the row goes on that far.
         for (; c < side && x0 + c + 16 <= rowEnd; c += 16) {
-            const auto sixteen = static_cast<int>(dark[static_cast<size_t>(c >> 6)] >> (c & 63) & 0xFFFF);
+            const auto sixteen = static_cast<int>(row[static_cast<size_t>(c >> 6)] >> (c & 63) & 0xFFFF);
             const __m256i bits = _mm256_set1_epi32(sixteen);
             for (int half = 0; half < 2; ++half) {
                 const __m256i ones = half == 0 ? low : high;
@@ -41,14 +41,14 @@ __attribute__((target("avx2"))) void PaintModuleRowsAvx2(Bitmap& bitmap, const e
             }
         }
         for (; c < side; ++c)
-            if (dark[static_cast<size_t>(c >> 6)] >> (c & 63) & 1)
+            if (row[static_cast<size_t>(c >> 6)] >> (c & 63) & 1)
                 px[c] = pixel;
     }
 }
 #endif
 
 // The same eight modules a step with SSE2, which every x86-64 has; one at a time elsewhere.
-void PaintModuleRowsPortable(Bitmap& bitmap, const encoder::ModuleMatrix& matrix, int side, int64_t x0, int64_t y0,
+void PaintModuleRowsPortable(Bitmap& bitmap, const encoder::PackedRow* dark, int side, int64_t x0, int64_t y0,
                              uint32_t pixel) {
     const int height = bitmap.Height();
     [[maybe_unused]] const int64_t rowEnd = bitmap.Width();
@@ -66,34 +66,34 @@ void PaintModuleRowsPortable(Bitmap& bitmap, const encoder::ModuleMatrix& matrix
         const int64_t y = y0 + r;
         if (y < 0 || y >= height)
             continue;
-        const encoder::PackedRow& dark = matrix.dark[static_cast<size_t>(r)];
+        const encoder::PackedRow& row = dark[r];
         uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
         int c = 0;
 #if defined(__SSE2__)
         for (; c < side && x0 + c + 8 <= rowEnd; c += 8) {
-            const auto eight = static_cast<int>(dark[static_cast<size_t>(c >> 6)] >> (c & 63) & 0xFF);
+            const auto eight = static_cast<int>(row[static_cast<size_t>(c >> 6)] >> (c & 63) & 0xFF);
             const __m128i bits = _mm_set1_epi32(eight);
             select(px + c, _mm_cmpeq_epi32(_mm_and_si128(bits, low), low));
             select(px + c + 4, _mm_cmpeq_epi32(_mm_and_si128(bits, high), high));
         }
 #endif
         for (; c < side; ++c)
-            if (dark[static_cast<size_t>(c >> 6)] >> (c & 63) & 1)
+            if (row[static_cast<size_t>(c >> 6)] >> (c & 63) & 1)
                 px[c] = pixel;
     }
 }
 
 } // namespace
 
-void PaintModuleRows(Bitmap& bitmap, const encoder::ModuleMatrix& matrix, int side, int64_t x0, int64_t y0,
+void PaintModuleRows(Bitmap& bitmap, const encoder::PackedRow* dark, int side, int64_t x0, int64_t y0,
                      uint32_t pixel, RowKernel kernel) {
 #if defined(__x86_64__) || defined(__i386__)
     if (kernel == RowKernel::Best && HasAvx2()) {
-        PaintModuleRowsAvx2(bitmap, matrix, side, x0, y0, pixel);
+        PaintModuleRowsAvx2(bitmap, dark, side, x0, y0, pixel);
         return;
     }
 #endif
-    PaintModuleRowsPortable(bitmap, matrix, side, x0, y0, pixel);
+    PaintModuleRowsPortable(bitmap, dark, side, x0, y0, pixel);
 }
 
 } // namespace zarvo::component

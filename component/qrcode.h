@@ -328,9 +328,13 @@ class TQRCode {
     void DrawLoop();
     bool PrepareBitmap();
     void DrawPieceOnBitmap(DrawState& state, int32_t k);
+    // Encodes the pieces from k on, as many as the state holds, keeping their modules; the count
+    // of those encoded. Stops short at a piece that is too long or does not fit.
+    int32_t EncodeAhead(DrawState& state, int32_t k);
+    void PaintPieceOnBitmap(DrawState& state, int32_t k, const encoder::PackedRow* dark);
     void DrawPieceOnMetafile(DrawState& state, int32_t k);
     void PaintModules(Canvas& canvas, int64_t frameWidth, int64_t frameHeight) const;
-    void PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const;
+    void PaintModules(Bitmap& bitmap, BitmapCanvas& canvas, const encoder::PackedRow* dark) const;
     void PaintComments(Canvas& canvas, QSize upExtent, QSize downExtent);
     void NumberComments(int32_t k, const std::string& up, const std::string& down);
     bool Refuse(int64_t width, int64_t height);

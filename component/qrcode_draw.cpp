@@ -85,6 +85,11 @@ template <typename F> class Finally {
 struct TQRCode::DrawState {
     std::unique_ptr<BitmapCanvas> bitmapCanvas;
     std::unique_ptr<MetafileCanvas> metafileCanvas;
+    // The modules of pieces encoded ahead of their painting, side rows each: the encoder runs
+    // several pieces on its warm tables and buffers before the painting pushes them out of the
+    // cache.
+    static constexpr int32_t kAhead = 16;
+    std::vector<encoder::PackedRow> ahead;
 };
 
 bool TQRCode::Refuse(int64_t width, int64_t height) {
@@ -165,12 +170,37 @@ void TQRCode::DrawLoop() {
         const int32_t column = enc_->Column;
         const int64_t widthS = WidthS64();
         const int64_t heightS = HeightS64();
-        for (int32_t k = 1; k <= count; ++k) {
-            symbolDisped_ = false;
+        const auto placeCell = [&](int32_t k) {
             symbolLeft_ = ClampInt(originLeft + (k - 1) % column * widthS);
             symbolTop_ = ClampInt(originTop + (k - 1) / column * heightS);
             if (count > 1)
                 NumberComments(k, up, down);
+        };
+        // After the first piece (which sizes the picture) a bitmap's pieces are encoded a few at
+        // a time and then painted, in the same order and with the same outcome.
+        const bool ahead = symbolPicture_ == picBMP && !symbolDebug_;
+        for (int32_t k = 1; k <= count; ++k) {
+            if (ahead && k > 1) {
+                const int32_t encoded = EncodeAhead(state, k);
+                const auto rows = static_cast<size_t>(enc_->Side());
+                bool painted = true;
+                for (int32_t i = 0; i < encoded && painted; ++i) {
+                    symbolDisped_ = false;
+                    placeCell(k + i);
+                    PaintPieceOnBitmap(state, k + i, state.ahead.data() + static_cast<size_t>(i) * rows);
+                    painted = symbolDisped_;
+                }
+                if (!painted)
+                    break;
+                if (encoded < DrawState::kAhead && k + encoded <= count) {
+                    symbolDisped_ = false; // the next piece is too long or does not fit
+                    break;
+                }
+                k += encoded - 1;
+                continue;
+            }
+            symbolDisped_ = false;
+            placeCell(k);
             const auto index = static_cast<size_t>(k);
             if (enc_->PieceOffsets[index] - enc_->PieceOffsets[index - 1] > encoder::kMaxPieceBytes)
                 break;
@@ -214,6 +244,27 @@ void TQRCode::DrawPieceOnBitmap(DrawState& state, int32_t k) {
         symbolDisped_ = true;
         return;
     }
+    PaintPieceOnBitmap(state, k, enc_->Matrix().dark.data());
+}
+
+int32_t TQRCode::EncodeAhead(DrawState& state, int32_t k) {
+    const auto* data = reinterpret_cast<const uint8_t*>(data_.data());
+    const auto rows = static_cast<size_t>(enc_->Side());
+    state.ahead.resize(static_cast<size_t>(DrawState::kAhead) * rows);
+    const int32_t n = std::min(DrawState::kAhead, enc_->Count - k + 1);
+    for (int32_t i = 0; i < n; ++i) {
+        const auto index = static_cast<size_t>(k + i);
+        if (enc_->PieceOffsets[index] - enc_->PieceOffsets[index - 1] > encoder::kMaxPieceBytes ||
+            enc_->EncodePiece(k + i, data, Len()) != encoder::PieceResult::Encoded)
+            return i;
+        const auto& dark = enc_->Matrix().dark;
+        std::copy(dark.begin(), dark.begin() + static_cast<ptrdiff_t>(rows),
+                  state.ahead.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(i) * rows));
+    }
+    return n;
+}
+
+void TQRCode::PaintPieceOnBitmap(DrawState& state, int32_t k, const encoder::PackedRow* dark) {
     auto* bitmap = std::get_if<Bitmap>(&picture_);
     if (!bitmap)
         return;
@@ -251,7 +302,7 @@ void TQRCode::DrawPieceOnBitmap(DrawState& state, int32_t k) {
         canvas.DeferFill(clip(left, w), clip(top, h), clip(symbolLeft_ + WidthA64(), w),
                          clip(symbolTop_ + HeightA64(), h), backColor_);
     }
-    PaintModules(*bitmap, canvas);
+    PaintModules(*bitmap, canvas, dark);
     PaintComments(canvas, upExtent, downExtent);
     symbolDisped_ = true;
 }
@@ -324,7 +375,7 @@ void TQRCode::PaintModules(Canvas& canvas, int64_t frameWidth, int64_t frameHeig
 
 // The same runs written straight into the bitmap's rows, as BitmapCanvas::FillRect writes them:
 // a canvas call per run would cost more than encoding the symbol.
-void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
+void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas, const encoder::PackedRow* dark) const {
     const int64_t p = pxmag_;
     const int64_t x0 = int64_t{symbolLeft_} + spaceLeft_ + 4 * p;
     const int64_t y0 = int64_t{symbolTop_} + spaceUp_ + 4 * p;
@@ -341,16 +392,14 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
                               static_cast<uint8_t>(qRed(rgb)), 0xFF};
     uint32_t pixel = 0;
     std::memcpy(&pixel, bytes, 4);
-    const encoder::ModuleMatrix& matrix = enc_->Matrix();
     if (x0 >= 0 && x0 + side * p <= width) {
         // The whole row lies inside the bitmap: one masked select per pixel, dark modules take the
         // colour and light ones keep what is there, with no branch per run. The masks of a module
         // row are spread over its pixels once, so that both loops run on vectors.
         if (p == 1) {
-            PaintModuleRows(bitmap, matrix, side, x0, y0, pixel);
+            PaintModuleRows(bitmap, dark, side, x0, y0, pixel);
             return;
         }
-        static_assert(encoder::kCellDark == 2, "the dark bit is the mask's source");
         const auto pixels = static_cast<size_t>(side * p);
         std::vector<uint32_t> masks(pixels);
         for (int r = 0; r < side; ++r) {
@@ -358,9 +407,10 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
             const int64_t bottom = std::min<int64_t>(y0 + (r + 1) * p, height);
             if (top >= bottom)
                 continue;
-            const uint8_t* cells = &matrix.cells[static_cast<size_t>(r) * encoder::kMaxSide];
+            const encoder::PackedRow& row = dark[r];
             for (int c = 0; c < side; ++c)
-                std::fill_n(masks.begin() + c * p, p, 0u - ((cells[c] >> 1) & 1u));
+                std::fill_n(masks.begin() + c * p, p,
+                            0u - static_cast<uint32_t>(row[static_cast<size_t>(c >> 6)] >> (c & 63) & 1u));
             for (int64_t y = top; y < bottom; ++y) {
                 uint32_t* px = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(y))) + x0;
                 for (size_t i = 0; i < pixels; ++i)
@@ -375,10 +425,10 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
         if (top >= bottom)
             continue;
         // The packed row finds each run's ends a word at a time
-        const encoder::PackedRow& dark = matrix.dark[static_cast<size_t>(r)];
+        const encoder::PackedRow& row = dark[r];
         auto* first = reinterpret_cast<uint32_t*>(bitmap.Row(static_cast<int>(top)));
-        for (int c = NextModule(dark, 0, side, true); c < side;) {
-            const int end = NextModule(dark, c, side, false);
+        for (int c = NextModule(row, 0, side, true); c < side;) {
+            const int end = NextModule(row, c, side, false);
             const int64_t left = std::max<int64_t>(x0 + c * p, 0);
             const int64_t right = std::min<int64_t>(x0 + end * p, width);
             if (left < right) {
@@ -387,7 +437,7 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas) const {
                 for (int64_t y = top + 1; y < bottom; ++y)
                     std::memcpy(bitmap.Row(static_cast<int>(y)) + left * 4, first + left, bytesPerRow);
             }
-            c = NextModule(dark, end, side, true);
+            c = NextModule(row, end, side, true);
         }
     }
 }

@@ -57,7 +57,7 @@ TEST(ModuleRows, BothKernelsPaintEveryDarkModuleAndNothingElse) {
             }
             for (const RowKernel kernel : {RowKernel::Best, RowKernel::Portable}) {
                 Bitmap painted = ground;
-                PaintModuleRows(painted, *matrix, side, x0, y0, pixel, kernel);
+                PaintModuleRows(painted, matrix->dark.data(), side, x0, y0, pixel, kernel);
                 ASSERT_TRUE(painted == expected) << "side " << side << " at " << x0 << "," << y0 << " in "
                                                  << width << " x " << height << ", kernel "
                                                  << static_cast<int>(kernel);

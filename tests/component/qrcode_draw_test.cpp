@@ -477,6 +477,46 @@ TEST(Drawing, AMetafileStoppedEarlyKeepsWhatWasDrawn) {
     EXPECT_EQ(qrtest::Decode(image.copy(0, 0, 29, 29).scaled(116, 116)), std::string(30, '1'));
 }
 
+// Pieces are encoded a few ahead of their painting; a piece that does not fit still ends the
+// drawing at that very piece, whether it is the first, last or a middle one of such a group.
+TEST(Drawing, ABitmapStopsAtThePieceThatDoesNotFit) {
+    constexpr int kCount = 40;
+    for (const int failing : {2, 16, 17, 18, 33, 40}) {
+        std::string data;
+        for (int k = 1; k <= kCount; ++k)
+            data += k == failing ? std::string(30, 'a') : std::string(30, static_cast<char>('0' + k % 10));
+        TQRCode q;
+        q.SetSymbolEnabled(false);
+        q.SetVersion(1);
+        q.SetPxmag(3);
+        q.SetMatch(true);
+        q.SetCount(kCount);
+        q.SetColumn(8);
+        q.SetNumbering(nbrNone); // numbers would sit below the symbols, in the next row's cells
+        q.SetCode(data);
+        q.SetSymbolEnabled(true);
+        EXPECT_FALSE(q.SymbolDisped()) << failing;
+        EXPECT_EQ(q.Encoder().CurrentPiece, failing);
+        const Bitmap& bitmap = BitmapOf(q);
+        const QImage image = bitmap.ToImage();
+        const int w = q.SymbolWidthS();
+        const int h = q.SymbolHeightS();
+        for (int k = 1; k <= kCount; ++k) {
+            const QImage cell = image.copy((k - 1) % 8 * w, (k - 1) / 8 * h, w, h);
+            if (k < failing) {
+                EXPECT_EQ(qrtest::Decode(cell), data.substr(static_cast<size_t>(k - 1) * 30, 30))
+                    << "piece " << k << " before " << failing;
+            } else {
+                bool blank = true;
+                for (int y = 0; y < h && blank; ++y)
+                    for (int x = 0; x < w && blank; ++x)
+                        blank = !IsInk(cell.pixel(x, y));
+                EXPECT_TRUE(blank) << "piece " << k << " from " << failing << " on";
+            }
+        }
+    }
+}
+
 TEST(Drawing, PicturesTooLargeAreRefusedBeforeAllocating) {
     for (TPictures picture : {picBMP, picEMF}) {
         SCOPED_TRACE(picture);
