@@ -21,8 +21,8 @@
 #include "qrcode.h"
 
 #include <QGuiApplication>
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <map>

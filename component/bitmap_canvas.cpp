@@ -255,7 +255,8 @@ __attribute__((target("avx2"))) void CopyRowsAvx2(uint8_t* to, ptrdiff_t toStrid
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + x)));
         if (x < count)
-            _mm256_maskstore_epi32(out + x, tail, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + x)));
+            _mm256_maskstore_epi32(out + x, tail,
+                                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + x)));
     }
 }
 

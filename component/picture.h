@@ -114,8 +114,8 @@ class TextPainter {
     QFont qfont_;
     QRawFont raw_;
     int32_t height_, ascent_;
-    mutable std::array<FaceChar, 256> singles_{};   // single-byte characters
-    mutable std::array<bool, 256> singleKnown_{};   // whether singles_ holds the byte's character
+    mutable std::array<FaceChar, 256> singles_{};          // single-byte characters
+    mutable std::array<bool, 256> singleKnown_{};          // whether singles_ holds the byte's character
     mutable std::unordered_map<uint32_t, FaceChar> chars_; // double-byte ones
 };
 

@@ -1,8 +1,7 @@
 // The drawing half of DrawSymbols: the grid of cells, the comments, the module runs on a bitmap or
 // a metafile, and the final turn and mirror of the bitmap.
-#include "qrcode.h"
-
 #include "module_rows.h"
+#include "qrcode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -386,7 +385,8 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas, const encoder::
         y0 + side * p <= 0)
         return;
     canvas.Settle(static_cast<int>(std::max<int64_t>(x0, 0)), static_cast<int>(std::max<int64_t>(y0, 0)),
-                  static_cast<int>(std::min(x0 + side * p, width)), static_cast<int>(std::min(y0 + side * p, height)));
+                  static_cast<int>(std::min(x0 + side * p, width)),
+                  static_cast<int>(std::min(y0 + side * p, height)));
     const QRgb rgb = ResolveColor(symbolColor_);
     const uint8_t bytes[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),
                               static_cast<uint8_t>(qRed(rgb)), 0xFF};

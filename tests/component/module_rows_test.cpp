@@ -35,14 +35,18 @@ Bitmap Speckled(int width, int height, std::mt19937& random) {
 // either edge or hanging over the top or bottom: both kernels leave exactly the reference's pixels.
 TEST(ModuleRows, BothKernelsPaintEveryDarkModuleAndNothingElse) {
     std::mt19937 random(11);
-    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     for (const int side : {21, 25, 57, 63, 64, 65, 101, 127, 128, 129, 177}) {
         for (int round = 0; round < 8; ++round) {
             const auto matrix = RandomMatrix(side, random);
             const int width = side + pick(0, 40);
             const int height = side + pick(0, 10);
             const int x0 = round == 0 ? 0 : round == 1 ? width - side : pick(0, width - side);
-            const int y0 = round == 2 ? -pick(1, side) : round == 3 ? height - pick(1, side) : pick(0, height - side);
+            const int y0 = round == 2   ? -pick(1, side)
+                           : round == 3 ? height - pick(1, side)
+                                        : pick(0, height - side);
             const auto pixel = static_cast<uint32_t>(random()) | 0xFF000000u;
             const Bitmap ground = Speckled(width, height, random);
 
@@ -58,9 +62,9 @@ TEST(ModuleRows, BothKernelsPaintEveryDarkModuleAndNothingElse) {
             for (const RowKernel kernel : {RowKernel::Best, RowKernel::Portable}) {
                 Bitmap painted = ground;
                 PaintModuleRows(painted, matrix->dark.data(), side, x0, y0, pixel, kernel);
-                ASSERT_TRUE(painted == expected) << "side " << side << " at " << x0 << "," << y0 << " in "
-                                                 << width << " x " << height << ", kernel "
-                                                 << static_cast<int>(kernel);
+                ASSERT_TRUE(painted == expected)
+                    << "side " << side << " at " << x0 << "," << y0 << " in " << width << " x " << height
+                    << ", kernel " << static_cast<int>(kernel);
             }
         }
     }
