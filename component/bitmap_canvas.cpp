@@ -326,7 +326,7 @@ void BitmapCanvas::FillPixels(int left, int top, int right, int bottom, uint32_t
 }
 
 void BitmapCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
-    Settle(left, top, right, bottom);
+    Settle(top, bottom);
     FillPixels(left, top, right, bottom, PixelOf(color));
 }
 
@@ -338,12 +338,10 @@ void BitmapCanvas::DeferFill(int left, int top, int right, int bottom, TColor co
     deferred_ = DeferredFill{left, top, right, bottom, PixelOf(color), std::vector<bool>(bands, false)};
 }
 
-void BitmapCanvas::Settle(int left, int top, int right, int bottom) {
+void BitmapCanvas::Settle(int top, int bottom) {
     if (!deferred_)
         return;
     DeferredFill& fill = *deferred_;
-    if (std::max(left, fill.left) >= std::min(right, fill.right))
-        return;
     top = std::max(top, fill.top);
     bottom = std::min(bottom, fill.bottom);
     if (top >= bottom)
@@ -362,7 +360,7 @@ void BitmapCanvas::Settle(int left, int top, int right, int bottom) {
 
 void BitmapCanvas::Settle() {
     if (deferred_)
-        Settle(deferred_->left, deferred_->top, deferred_->right, deferred_->bottom);
+        Settle(deferred_->top, deferred_->bottom);
     deferred_.reset();
 }
 
@@ -461,25 +459,18 @@ bool BitmapCanvas::DrawFromGlyphImages(int x, int y, const TextLayout& layout, c
 
     // Ink outside the box blends onto what is there: only the background colour, under which the
     // images were made, takes it alike.
-    int64_t inkLeft = left;
     int64_t inkTop = top;
-    int64_t inkRight = right;
     int64_t inkBottom = bottom;
     for (const auto& [image, at] : parts) {
         if (!image->composable)
             return false;
-        inkLeft = std::min(inkLeft, left + at + image->left);
         inkTop = std::min(inkTop, top + image->top);
-        inkRight = std::max(inkRight, left + at + image->left + image->width);
         inkBottom = std::max(inkBottom, top + image->top + image->height);
     }
-    constexpr int64_t kIntMin = std::numeric_limits<int>::min();
-    constexpr int64_t kIntMax = std::numeric_limits<int>::max();
-    if (inkLeft < kIntMin || inkTop < kIntMin || inkRight > kIntMax || inkBottom > kIntMax ||
-        left + pen > kIntMax)
+    if (inkTop < std::numeric_limits<int>::min() || inkBottom > std::numeric_limits<int>::max() ||
+        left + pen > std::numeric_limits<int>::max() || right > std::numeric_limits<int>::max())
         return false;
-    Settle(static_cast<int>(inkLeft), static_cast<int>(inkTop), static_cast<int>(inkRight),
-           static_cast<int>(inkBottom));
+    Settle(static_cast<int>(inkTop), static_cast<int>(inkBottom));
     const uint32_t back = PixelOf(background);
     for (const auto& [image, at] : parts) {
         const int64_t inkLeft = left + at + image->left;

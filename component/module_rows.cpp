@@ -86,9 +86,9 @@ void PaintModuleRowsPortable(Bitmap& bitmap, const encoder::PackedRow* dark, int
 } // namespace
 
 void PaintModuleRows(Bitmap& bitmap, const encoder::PackedRow* dark, int side, int64_t x0, int64_t y0,
-                     uint32_t pixel, RowKernel kernel) {
+                     uint32_t pixel) {
 #if defined(__x86_64__) || defined(__i386__)
-    if (kernel == RowKernel::Best && HasAvx2()) {
+    if (HasAvx2()) {
         PaintModuleRowsAvx2(bitmap, dark, side, x0, y0, pixel);
         return;
     }

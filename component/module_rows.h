@@ -9,15 +9,12 @@
 
 namespace zarvo::component {
 
-// Best: AVX2 where the processor has it. Portable: what every x86-64 (SSE2) or other processor
-// runs; tests compare the two.
-enum class RowKernel { Best, Portable };
-
 // Rows y0 .. y0 + side - 1 of a symbol whose dark modules are the packed rows dark[0 .. side - 1]
 // (no bit set past the side), its first module at x0: dark modules take the pixel, light ones keep
 // what is there. Rows outside the bitmap are skipped; the columns x0 .. x0 + side - 1 must lie
-// inside it. Pixels right of the symbol may be read and written back unchanged.
+// inside it. Pixels right of the symbol may be read and written back unchanged. AVX2 where the
+// processor has it (see cpu.h).
 void PaintModuleRows(Bitmap& bitmap, const encoder::PackedRow* dark, int side, int64_t x0, int64_t y0,
-                     uint32_t pixel, RowKernel kernel = RowKernel::Best);
+                     uint32_t pixel);
 
 } // namespace zarvo::component

@@ -245,15 +245,13 @@ class BitmapCanvas : public Canvas {
     QSize TextExtent(const std::string& text, const TFont& font) override;
 
     // FillRect, except that rows may stay unwritten until something needs them: this canvas's own
-    // drawing settles the pixels it touches first, Settle() or the destructor the rest. Whoever
-    // writes the bitmap's pixels directly settles them first with Settle(left, top, right, bottom).
-    // A large picture then gets its background a band of rows at a time, just before the symbols
-    // painted on the band, which finds it still in the cache. A second deferred fill settles the
-    // first.
+    // drawing settles the rows it touches first, Settle() or the destructor the rest. Whoever
+    // writes the bitmap's rows directly settles them first with Settle(top, bottom). A large
+    // picture then gets its background a band of rows at a time, just before the symbols painted
+    // on the band, which finds it still in the cache. A second deferred fill settles the first.
     void DeferFill(int left, int top, int right, int bottom, TColor color);
-    // Writes the deferred fill's pixels among left..right-1 x top..bottom-1, and maybe more of
-    // their rows (all of them without arguments).
-    void Settle(int left, int top, int right, int bottom);
+    // Writes the deferred fill's rows among top..bottom-1 (all of them without arguments).
+    void Settle(int top, int bottom);
     void Settle();
 
   private:

@@ -384,8 +384,7 @@ void TQRCode::PaintModules(Bitmap& bitmap, BitmapCanvas& canvas, const encoder::
     if (bitmap.BitsPerPixel() != 32 || x0 >= width || y0 >= height || x0 + side * p <= 0 ||
         y0 + side * p <= 0)
         return;
-    canvas.Settle(static_cast<int>(std::max<int64_t>(x0, 0)), static_cast<int>(std::max<int64_t>(y0, 0)),
-                  static_cast<int>(std::min(x0 + side * p, width)),
+    canvas.Settle(static_cast<int>(std::max<int64_t>(y0, 0)),
                   static_cast<int>(std::min(y0 + side * p, height)));
     const QRgb rgb = ResolveColor(symbolColor_);
     const uint8_t bytes[4] = {static_cast<uint8_t>(qBlue(rgb)), static_cast<uint8_t>(qGreen(rgb)),

@@ -483,13 +483,13 @@ TEST(BitmapCanvas, DeferredFillEndsAsAnImmediateOne) {
                     break;
                 case 3: { // a direct write, as the module painting makes
                     const int x = pick(0, width - 1), y = pick(0, height - 1);
-                    lazy.Settle(x, y, x + 1, y + 1);
+                    lazy.Settle(y, y + 1);
                     deferred.Row(y)[4 * x] ^= 0x5A;
                     immediate.Row(y)[4 * x] ^= 0x5A;
                     break;
                 }
                 default:
-                    lazy.Settle(left, top, right, bottom);
+                    lazy.Settle(top, bottom);
                     break;
                 }
             }
