@@ -1,6 +1,6 @@
-#include "dialogs.h"
+#include "app/dialogs.h"
 
-#include "cp932.h"
+#include "shared/cp932.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -47,7 +47,7 @@ std::optional<component::TFont> QtDialogs::ChooseFont(QWidget* parent, const com
     if (!ok)
         return std::nullopt;
     component::TFont result = initial;
-    result.Name = component::QStringToCp932(chosen.family()); // TextError reaches the caller
+    result.Name = shared::QStringToCp932(chosen.family()); // TextError reaches the caller
     if (chosen.pointSize() > 0)
         result.Size = chosen.pointSize();
     result.Bold = chosen.bold();

@@ -2,7 +2,8 @@
 // script the answers instead of blocking on a modal box.
 #pragma once
 
-#include "picture.h"
+#include "component/picture/color.h"
+#include "component/picture/text.h"
 
 #include <QString>
 #include <optional>
@@ -24,7 +25,7 @@ class Dialogs {
     virtual std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) = 0;
     // The font dialog preset to initial; nothing when the user cancels. The colour and the
     // character set of initial are kept unless the dialog changes them. Throws
-    // component::TextError for a face name that Shift-JIS cannot hold.
+    // shared::TextError for a face name that Shift-JIS cannot hold.
     virtual std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) = 0;
 };
 

@@ -1,10 +1,10 @@
-#include "frame.h"
+#include "app/frame.h"
 
-#include "dialogs.h"
-#include "mainsettings.h"
-#include "symbolview.h"
-#include "uitext.h"
-#include "updown.h"
+#include "app/dialogs.h"
+#include "app/mainsettings.h"
+#include "app/symbolview.h"
+#include "app/uitext.h"
+#include "app/updown.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -7,10 +7,10 @@
 // (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag.
 #pragma once
 
-#include "cp932.h"
-#include "datalistmodel.h"
-#include "param.h"
-#include "qrcode.h"
+#include "component/qrcode.h"
+#include "datalist/datalistmodel.h"
+#include "param/param.h"
+#include "shared/cp932.h"
 
 #include <QWidget>
 #include <functional>
@@ -131,7 +131,7 @@ class TFrameForm : public QWidget {
     void ShowItem();
     void ShowCodeInEditor();
     void WriteItemCaption();
-    bool RefuseText(const component::TextError& error);
+    bool RefuseText(const shared::TextError& error);
     void BoxTextEdited(QComboBox* box);
 
     // frame_binding.cpp: the settings controls

@@ -1,9 +1,9 @@
 // The settings controls of the main window and the status they lead to.
-#include "cp932.h"
-#include "dialogs.h"
-#include "frame.h"
-#include "uitext.h"
-#include "updown.h"
+#include "app/dialogs.h"
+#include "app/frame.h"
+#include "app/uitext.h"
+#include "app/updown.h"
+#include "shared/cp932.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -115,7 +115,7 @@ void TFrameForm::Button11Click() {
             fontDialogFont_ = *font;
             qr_->SetComFont(*font);
         }
-    } catch (const component::TextError& e) {
+    } catch (const shared::TextError& e) {
         dialogs_.Error(this, U("このフォント名は Shift-JIS (CP932) で表せないため、使えません。\n") +
                                  QString::fromUtf8(e.what()));
     }

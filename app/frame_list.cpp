@@ -1,10 +1,10 @@
 // The data list in the main window: selecting, storing, deleting and moving items, and the
 // clipboard watch's items.
-#include "cp932.h"
-#include "dialogs.h"
-#include "frame.h"
-#include "uitext.h"
-#include "updown.h"
+#include "app/dialogs.h"
+#include "app/frame.h"
+#include "app/uitext.h"
+#include "app/updown.h"
+#include "shared/cp932.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,7 +20,7 @@ namespace {
 // How an item's text shows in a one-line box: line breaks as a visible mark, so that a symbol
 // string of several lines stays one line.
 QString DisplayText(const std::string& bytes) {
-    QString text = component::Cp932ToQString(bytes);
+    QString text = shared::Cp932ToQString(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\u21B5"));
     text.replace(QLatin1Char('\r'), QChar(0x21B5));
     text.replace(QLatin1Char('\n'), QChar(0x21B5));
@@ -54,10 +54,10 @@ std::string TFrameForm::ShownText(QComboBox* box) const {
         typed.replace(QLatin1Char('\r'), QLatin1Char(' '));
         typed.replace(QLatin1Char('\n'), QLatin1Char(' '));
     }
-    return component::QStringToCp932(typed);
+    return shared::QStringToCp932(typed);
 }
 
-bool TFrameForm::RefuseText(const component::TextError& error) {
+bool TFrameForm::RefuseText(const shared::TextError& error) {
     dialogs_.Error(this, U("Shift-JIS (CP932) で表せない文字があるため、登録できません。\n") +
                              QString::fromUtf8(error.what()));
     return false;
@@ -139,7 +139,7 @@ void TFrameForm::Memo1Change() {
 
 void TFrameForm::ShowCodeInEditor() {
     EditorOrigin = -1;
-    QString text = component::Cp932ToQString(qr_->Code());
+    QString text = shared::Cp932ToQString(qr_->Code());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Memo1->setPlainText(text);
     EditorOrigin = 0; // also when the text was the same and nothing changed
@@ -216,7 +216,7 @@ void TFrameForm::ComboBox1KeyDown() {
         code = ShownText(ComboBox1);
         up = ShownText(ComboBox7);
         down = ShownText(ComboBox8);
-    } catch (const component::TextError& e) {
+    } catch (const shared::TextError& e) {
         RefuseText(e);
         return;
     }
@@ -243,7 +243,7 @@ void TFrameForm::ComboBox7KeyDown() {
     try {
         up = ShownText(ComboBox7);
         down = ShownText(ComboBox8);
-    } catch (const component::TextError& e) {
+    } catch (const shared::TextError& e) {
         RefuseText(e);
         return;
     }
@@ -360,7 +360,7 @@ void TFrameForm::SelectOrInsertCode() {
         try {
             up = ShownText(ComboBox7);
             down = ShownText(ComboBox8);
-        } catch (const component::TextError& e) {
+        } catch (const shared::TextError& e) {
             RefuseText(e);
             up.clear();
             down.clear();

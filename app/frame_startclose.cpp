@@ -1,12 +1,12 @@
 // Start and close of the main window: the settings and the data list files in the program's
 // directory.
-#include "cp932.h"
-#include "datalistfiles.h"
-#include "dialogs.h"
-#include "frame.h"
-#include "mainsettings.h"
-#include "uitext.h"
-#include "updown.h"
+#include "app/dialogs.h"
+#include "app/frame.h"
+#include "app/mainsettings.h"
+#include "app/uitext.h"
+#include "app/updown.h"
+#include "datalist/datalistfiles.h"
+#include "shared/cp932.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +22,7 @@ namespace zarvo::app {
 namespace {
 
 QString Local(const std::string& bytes) {
-    return component::Cp932ToQString(bytes);
+    return shared::Cp932ToQString(bytes);
 }
 
 // A stored index that the box does not hold gives the box's first entry.

@@ -1,8 +1,8 @@
 // zarvo: the desktop program.
-#include "dialogs.h"
-#include "frame.h"
-#include "picture.h"
-#include "programdir.h"
+#include "app/dialogs.h"
+#include "app/frame.h"
+#include "app/programdir.h"
+#include "component/picture/text.h"
 
 #include <QApplication>
 #include <QFile>

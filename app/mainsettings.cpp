@@ -1,6 +1,6 @@
-#include "mainsettings.h"
+#include "app/mainsettings.h"
 
-#include "cp932.h"
+#include "shared/cp932.h"
 
 #include <functional>
 
@@ -9,7 +9,7 @@ namespace zarvo::app {
 using param::TParameter;
 
 std::string Sjis(const char* utf8) {
-    return component::Utf8ToCp932(utf8);
+    return shared::Utf8ToCp932(utf8);
 }
 
 std::string HeaderLine() {

@@ -2,7 +2,7 @@
 // written at close. No widgets here, so the file format is tested without a window.
 #pragma once
 
-#include "param.h"
+#include "param/param.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "symbolview.h"
+#include "app/symbolview.h"
 
-#include "qrcode.h"
+#include "component/qrcode.h"
 
 #include <QPaintEvent>
 #include <QPainter>

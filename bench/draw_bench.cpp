@@ -15,10 +15,10 @@
 //
 // Typical run: zarvo_draw_bench --benchmark_report_aggregates_only=true
 
-#include "cp932.h"
-#include "picture.h"
-#include "prose.h"
-#include "qrcode.h"
+#include "bench/prose.h"
+#include "component/picture/picture.h"
+#include "component/qrcode.h"
+#include "shared/cp932.h"
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -60,7 +60,7 @@ void SetUpPieces(TQRCode& qr, int32_t pxmag) {
     qr.SetSymbolSpaceDown(16);
     qr.SetSymbolSpaceLeft(16);
     qr.SetSymbolSpaceRight(16);
-    qr.SetCommentUp(zarvo::component::Utf8ToCp932("上のコメント"));
+    qr.SetCommentUp(zarvo::shared::Utf8ToCp932("上のコメント"));
     qr.SetCommentDown("lower comment");
     SetUp(qr, zarvo::bench::Prose(kPieces), 10, 1, pxmag);
 }

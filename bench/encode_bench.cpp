@@ -8,10 +8,10 @@
 // Typical run: zarvo_bench --benchmark_min_time=0.2 --benchmark_repetitions=3
 //                          --benchmark_report_aggregates_only=true
 
-#include "divide.h"
-#include "encoder.h"
-#include "matrix.h"
-#include "prose.h"
+#include "bench/prose.h"
+#include "encoder/divide.h"
+#include "encoder/encoder.h"
+#include "encoder/matrix.h"
 
 #include <ZXing/BarcodeFormat.h>
 #include <ZXing/BitMatrix.h>

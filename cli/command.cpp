@@ -1,10 +1,10 @@
-#include "command.h"
+#include "cli/command.h"
 
-#include "cp932.h"
-#include "filewrite.h"
-#include "imagefiles.h"
-#include "job.h"
-#include "symbol.h"
+#include "cli/job.h"
+#include "cli/symbol.h"
+#include "component/picture/imagefiles.h"
+#include "shared/cp932.h"
+#include "shared/filewrite.h"
 
 #include <QGuiApplication>
 #include <cerrno>
@@ -168,7 +168,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
     try {
         switch (options.source) {
         case Source::Text:
-            code = component::Utf8ToCp932(options.text);
+            code = shared::Utf8ToCp932(options.text);
             break;
         case Source::File: {
             std::FILE* f = std::fopen(options.file.c_str(), "rb");
@@ -187,7 +187,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
             code = ReadAll(streams.in, "standard input", limit);
             break;
         }
-    } catch (const component::TextError& e) {
+    } catch (const shared::TextError& e) {
         return fail(kExitUsage, e.what(), true);
     } catch (const IoError& e) {
         return fail(kExitUsage, e.what(), true);
@@ -205,7 +205,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
     SetUpComponent(qr);
     try {
         ApplyOptions(options, PictureFor(type), code, qr);
-    } catch (const component::TextError& e) {
+    } catch (const shared::TextError& e) {
         return fail(kExitUsage, e.what(), true);
     }
     code.clear();
@@ -224,8 +224,8 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
                 produce(streams.out);
                 return finishStdout();
             }
-            component::WriteFileAtomically(options.output, produce);
-        } catch (const component::FileWriteError& e) {
+            shared::WriteFileAtomically(options.output, produce);
+        } catch (const shared::FileWriteError& e) {
             return fail(kExitUsage, e.what(), false);
         } catch (const WriteError& e) {
             return fail(kExitUsage, "cannot write standard output: " + std::string(std::strerror(e.Error())),

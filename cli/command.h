@@ -2,7 +2,7 @@
 // that it runs inside a test as it does in the executable.
 #pragma once
 
-#include "options.h"
+#include "cli/options.h"
 
 #include <cstdio>
 #include <functional>

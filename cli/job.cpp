@@ -1,6 +1,6 @@
-#include "job.h"
+#include "cli/job.h"
 
-#include "render.h"
+#include "cli/render.h"
 
 #include <algorithm>
 #include <cerrno>

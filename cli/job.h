@@ -2,9 +2,9 @@
 // setters apply them, the division, the choice of version, and the symbols written out.
 #pragma once
 
-#include "encoder.h"
-#include "filewrite.h"
-#include "options.h"
+#include "cli/options.h"
+#include "encoder/encoder.h"
+#include "shared/filewrite.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,7 +26,7 @@ void ApplySettings(const Options& options, encoder::SymbolEncoder& enc);
 bool ModeCanCarry(int32_t mode, const uint8_t* p, int32_t n);
 
 // A short write to the output; error is the errno of the failed call.
-using WriteError = component::StreamWriteError;
+using WriteError = shared::StreamWriteError;
 
 class EncodeJob {
   public:

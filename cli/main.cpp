@@ -1,5 +1,5 @@
 // zarvo-encode: QR Code symbols from the command line.
-#include "command.h"
+#include "cli/command.h"
 
 #include <cstdio>
 #include <string>

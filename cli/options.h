@@ -1,8 +1,8 @@
 // The command line of zarvo-encode: what the user asked for, before anything is read or encoded.
 #pragma once
 
-#include "bitstream.h"
-#include "qrcode.h"
+#include "component/qrcode.h"
+#include "encoder/bitstream.h"
 
 #include <cstdint>
 #include <optional>

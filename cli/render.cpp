@@ -1,6 +1,6 @@
-#include "render.h"
+#include "cli/render.h"
 
-#include "pbm.h"
+#include "encoder/pbm.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // piece was encoded.
 #pragma once
 
-#include "encoder.h"
+#include "encoder/encoder.h"
 
 #include <cstdint>
 #include <string>

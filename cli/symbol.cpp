@@ -1,7 +1,7 @@
-#include "symbol.h"
+#include "cli/symbol.h"
 
-#include "cp932.h"
-#include "imagefiles.h"
+#include "component/picture/imagefiles.h"
+#include "shared/cp932.h"
 
 #include <variant>
 
@@ -29,14 +29,14 @@ void ApplyOptions(const Options& options, component::TPictures picture, const st
     // Convert the comments first: a comment CP932 cannot hold changes nothing
     std::string up, down;
     try {
-        up = component::Utf8ToCp932(options.commentUp);
-    } catch (const component::TextError& e) {
-        throw component::TextError(std::string("--comment-up: ") + e.what());
+        up = shared::Utf8ToCp932(options.commentUp);
+    } catch (const shared::TextError& e) {
+        throw shared::TextError(std::string("--comment-up: ") + e.what());
     }
     try {
-        down = component::Utf8ToCp932(options.commentDown);
-    } catch (const component::TextError& e) {
-        throw component::TextError(std::string("--comment-down: ") + e.what());
+        down = shared::Utf8ToCp932(options.commentDown);
+    } catch (const shared::TextError& e) {
+        throw shared::TextError(std::string("--comment-down: ") + e.what());
     }
 
     qr.SetBinaryOperation(options.binary);

@@ -2,8 +2,8 @@
 // options stored into it in one batch, and the drawn picture written out.
 #pragma once
 
-#include "options.h"
-#include "qrcode.h"
+#include "cli/options.h"
+#include "component/qrcode.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,7 +26,7 @@ component::TPictures PictureFor(OutputType type);
 // settings in the published order (BinaryOperation, Mode before Count, Column, Numbering, the
 // spaces, Version unless 0, Emode, Eclevel, Masktype, Pxmag, Angle, Reverse, the colours,
 // SymbolPicture), then CommentUp, CommentDown (UTF-8 made CP932) and Code (CP932 bytes, in the
-// tilde notation with --binary). Throws component::TextError, naming the comment, when CP932
+// tilde notation with --binary). Throws shared::TextError, naming the comment, when CP932
 // cannot hold a comment.
 void ApplyOptions(const Options& options, component::TPictures picture, const std::string& code,
                   component::TQRCode& qr);

@@ -1,11 +1,13 @@
-#include "clipboard.h"
+#include "component/clipboard.h"
 
-#include "cp932.h"
+#include "shared/cp932.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 
 namespace zarvo::component {
+
+using shared::QStringToCp932;
 
 QtClipboard::QtClipboard() : clipboard_(QGuiApplication::clipboard()) {
     connect(clipboard_, &QClipboard::dataChanged, this, [this] { Changed(); });

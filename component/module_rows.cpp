@@ -1,7 +1,7 @@
 // The module painting's inner loop, on vectors.
-#include "module_rows.h"
+#include "component/module_rows.h"
 
-#include "cpu.h"
+#include "component/picture/cpu.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

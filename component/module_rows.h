@@ -2,8 +2,8 @@
 // symbol painting that runs for every row of every symbol.
 #pragma once
 
-#include "matrix.h"
-#include "picture.h"
+#include "component/picture/bitmap.h"
+#include "encoder/matrix.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
-#include "qrcode.h"
+#include "component/qrcode.h"
 
-#include "clipboard.h"
-#include "cp932.h"
-#include "imagefiles.h"
-#include "pbm.h"
+#include "component/clipboard.h"
+#include "component/picture/imagefiles.h"
+#include "encoder/pbm.h"
+#include "shared/cp932.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,6 +13,9 @@
 #include <utility>
 
 namespace zarvo::component {
+
+using shared::TextError;
+using shared::Utf8ToCp932;
 
 namespace {
 

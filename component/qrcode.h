@@ -12,8 +12,9 @@
 // that caused them.
 #pragma once
 
-#include "encoder.h"
-#include "picture.h"
+#include "component/picture/canvas.h"
+#include "component/picture/picture.h"
+#include "encoder/encoder.h"
 
 #include <QString>
 #include <cstdint>

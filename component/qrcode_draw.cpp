@@ -1,7 +1,7 @@
 // The drawing half of DrawSymbols: the grid of cells, the comments, the module runs on a bitmap or
 // a metafile, and the final turn and mirror of the bitmap.
-#include "module_rows.h"
-#include "qrcode.h"
+#include "component/module_rows.h"
+#include "component/qrcode.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The data behind Code: the tilde notation both ways, and the raw data files.
-#include "filewrite.h"
-#include "qrcode.h"
+#include "component/qrcode.h"
+#include "shared/filewrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +11,9 @@
 #include <unistd.h>
 
 namespace zarvo::component {
+
+using shared::FileWriteError;
+using shared::WriteFileAtomically;
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "datalistfiles.h"
+#include "datalist/datalistfiles.h"
 
-#include "filewrite.h"
-#include "objectstream.h"
+#include "datalist/objectstream.h"
+#include "shared/filewrite.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,7 +13,7 @@ namespace zarvo::datalist {
 
 namespace {
 
-using component::FileWriteError;
+using shared::FileWriteError;
 
 std::string PathIn(const std::string& dir, const char* name) {
     if (dir.empty())
@@ -161,7 +161,7 @@ std::vector<std::string> BackupDataListFiles(const std::string& dir) {
         case ReadStatus::Read:
             break;
         }
-        component::WriteFileAtomically(backup, bytes.data(), bytes.size());
+        shared::WriteFileAtomically(backup, bytes.data(), bytes.size());
         written.push_back(backup);
     }
     return written;
@@ -169,7 +169,7 @@ std::vector<std::string> BackupDataListFiles(const std::string& dir) {
 
 void SaveDataListFiles(const std::string& dir, const DataList& list) {
     // The order in which they are put in place; a failure in any of them keeps all three old
-    component::WriteFilesAtomically({
+    shared::WriteFilesAtomically({
         {PathIn(dir, kUpFile), CommentFile(list.Ups())},
         {PathIn(dir, kDownFile), CommentFile(list.Downs())},
         {PathIn(dir, kDatFile), WriteComboBoxStream(list.Codes())},

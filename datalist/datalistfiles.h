@@ -4,7 +4,7 @@
 //   "ZarvoDn.txt"  the lower comments, the same way
 #pragma once
 
-#include "datalistmodel.h"
+#include "datalist/datalistmodel.h"
 
 #include <string>
 #include <vector>

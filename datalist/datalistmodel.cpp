@@ -1,7 +1,6 @@
-#include "datalistmodel.h"
+#include "datalist/datalistmodel.h"
 
 #include <algorithm>
-
 #include <limits>
 #include <stdexcept>
 #include <utility>

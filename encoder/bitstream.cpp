@@ -1,4 +1,4 @@
-#include "bitstream.h"
+#include "encoder/bitstream.h"
 
 #include <cassert>
 #include <cstring>

@@ -2,7 +2,7 @@
 // automatic or forced modes, terminator and pad codewords.
 #pragma once
 
-#include "tables.h"
+#include "encoder/tables.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "divide.h"
+#include "encoder/divide.h"
 
 namespace zarvo::encoder {
 namespace {

@@ -1,7 +1,7 @@
 // Division of the data over up to 1024 symbols and the check of the division.
 #pragma once
 
-#include "bitstream.h"
+#include "encoder/bitstream.h"
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,6 +1,6 @@
-#include "encoder.h"
+#include "encoder/encoder.h"
 
-#include "reedsolomon.h"
+#include "encoder/reedsolomon.h"
 
 #include <cstring>
 

@@ -6,10 +6,10 @@
 // over the pieces at a time per object.
 #pragma once
 
-#include "bitstream.h"
-#include "divide.h"
-#include "matrix.h"
-#include "tables.h"
+#include "encoder/bitstream.h"
+#include "encoder/divide.h"
+#include "encoder/matrix.h"
+#include "encoder/tables.h"
 
 #include <array>
 #include <cstdint>

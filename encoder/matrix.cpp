@@ -1,4 +1,4 @@
-#include "matrix.h"
+#include "encoder/matrix.h"
 
 #include <cassert>
 #include <cstring>

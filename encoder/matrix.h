@@ -6,7 +6,7 @@
 // their penalties run a machine word at a time.
 #pragma once
 
-#include "tables.h"
+#include "encoder/tables.h"
 
 #include <array>
 #include <cstdint>

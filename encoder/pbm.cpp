@@ -1,4 +1,4 @@
-#include "pbm.h"
+#include "encoder/pbm.h"
 
 #include <cassert>
 

@@ -3,7 +3,7 @@
 // W = (side + 8) * pxmag.
 #pragma once
 
-#include "encoder.h"
+#include "encoder/encoder.h"
 
 #include <string>
 #include <vector>

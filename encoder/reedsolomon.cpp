@@ -1,4 +1,4 @@
-#include "reedsolomon.h"
+#include "encoder/reedsolomon.h"
 
 #include <cassert>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Reed-Solomon error correction over GF(256)/0x11D and interleaving of the blocks.
 #pragma once
 
-#include "tables.h"
+#include "encoder/tables.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "tables.h"
+#include "encoder/tables.h"
 
 #include <cstring>
 

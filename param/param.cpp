@@ -1,6 +1,6 @@
-#include "param.h"
+#include "param/param.h"
 
-#include "filewrite.h"
+#include "shared/filewrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -233,7 +233,7 @@ void TParameter::Save() {
         text += line;
         text += "\r\n";
     }
-    component::WriteFileAtomically(name, text.data(), text.size());
+    shared::WriteFileAtomically(name, text.data(), text.size());
 }
 
 const std::string& TParameter::Lines(int32_t index) const {

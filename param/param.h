@@ -85,7 +85,7 @@ class TParameter {
     // Throws ParamFileError when the file cannot be read; the lines are then unchanged.
     void Load();
     // When FullName is not empty, writes every line followed by CR LF, replacing the file at once
-    // (it holds either its old or its new contents). Throws component::FileWriteError.
+    // (it holds either its old or its new contents). Throws shared::FileWriteError.
     void Save();
 
     // Throws ERangeError(index, 0, Count - 1) for a bad index.

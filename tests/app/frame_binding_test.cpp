@@ -1,6 +1,6 @@
 // Each settings control sets its property of the symbol, and the status tells what the symbol
 // now is.
-#include "frame_test_support.h"
+#include "tests/app/frame_test_support.h"
 
 namespace frametest {
 namespace {

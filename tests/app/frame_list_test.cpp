@@ -1,5 +1,5 @@
 // The data list as the user works it in the main window: storing, selecting, deleting, moving.
-#include "frame_test_support.h"
+#include "tests/app/frame_test_support.h"
 
 namespace frametest {
 namespace {

@@ -1,9 +1,9 @@
 // Runs of the program one after the other over the same directory: what the close writes and
 // the next start finds, and starts over files that are damaged or cannot be written.
-#include "datalistfiles.h"
-#include "frame_test_support.h"
-#include "mainsettings.h"
-#include "objectstream.h"
+#include "app/mainsettings.h"
+#include "datalist/datalistfiles.h"
+#include "datalist/objectstream.h"
+#include "tests/app/frame_test_support.h"
 
 namespace frametest {
 namespace {

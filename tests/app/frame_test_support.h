@@ -2,11 +2,11 @@
 // driven through its controls as a user drives it.
 #pragma once
 
-#include "clipboard.h"
-#include "cp932.h"
-#include "dialogs.h"
-#include "frame.h"
-#include "updown.h"
+#include "app/dialogs.h"
+#include "app/frame.h"
+#include "app/updown.h"
+#include "component/clipboard.h"
+#include "shared/cp932.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,7 +40,7 @@ inline QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 inline std::string S(const char* utf8) {
-    return zarvo::component::Utf8ToCp932(utf8);
+    return zarvo::shared::Utf8ToCp932(utf8);
 }
 
 // Records every box the window shows and answers from a script (default: OK, "no", cancel).

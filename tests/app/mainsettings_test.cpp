@@ -1,7 +1,7 @@
 // The main window's keys in the settings file: the first file, later files, and what a bad
 // value does.
-#include "cp932.h"
-#include "mainsettings.h"
+#include "app/mainsettings.h"
+#include "shared/cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using zarvo::app::MainSettings;
 using zarvo::param::TParameter;
 
 std::string S(const char* utf8) {
-    return zarvo::component::Utf8ToCp932(utf8);
+    return zarvo::shared::Utf8ToCp932(utf8);
 }
 
 std::vector<std::string> Lines(const TParameter& store) {

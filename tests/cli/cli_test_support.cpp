@@ -1,6 +1,6 @@
-#include "cli_test_support.h"
+#include "tests/cli/cli_test_support.h"
 
-#include "command.h"
+#include "cli/command.h"
 
 #include <ZXing/ReadBarcode.h>
 #include <algorithm>

@@ -1,5 +1,5 @@
-#include "cli_test_support.h"
-#include "command.h"
+#include "cli/command.h"
+#include "tests/cli/cli_test_support.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,5 +1,5 @@
-#include "job.h"
-#include "pbm.h"
+#include "cli/job.h"
+#include "encoder/pbm.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

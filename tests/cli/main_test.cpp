@@ -1,5 +1,5 @@
 // The real executable, end to end: arguments, standard streams and exit status.
-#include "cli_test_support.h"
+#include "tests/cli/cli_test_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "render.h"
+#include "cli/render.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,10 +1,10 @@
 // The pictures of zarvo-encode: the component's setup, the options batch, and every picture type
 // written by the command and read back by other readers.
-#include "cli_test_support.h"
-#include "command.h"
-#include "cp932.h"
-#include "job.h"
-#include "symbol.h"
+#include "cli/command.h"
+#include "cli/job.h"
+#include "cli/symbol.h"
+#include "shared/cp932.h"
+#include "tests/cli/cli_test_support.h"
 
 #include <QPainter>
 #include <cstring>
@@ -57,7 +57,7 @@ struct Drawn {
     explicit Drawn(const Args& args, component::TPictures picture = component::picBMP) {
         const Options o = ParseArguments(args);
         SetUpComponent(qr);
-        ApplyOptions(o, picture, component::Utf8ToCp932(o.text), qr);
+        ApplyOptions(o, picture, shared::Utf8ToCp932(o.text), qr);
         EncodeJob job(o, qr.Data());
         if (const auto why = job.Prepare())
             throw std::runtime_error(*why);
@@ -180,7 +180,7 @@ TEST(ApplyOptions, StoresEverySettingInOneBatchWithoutDrawing) {
         try {
             ApplyOptions(ParseArguments(c.args), component::picBMP, "data", fresh);
             ADD_FAILURE() << "accepted";
-        } catch (const component::TextError& e) {
+        } catch (const shared::TextError& e) {
             EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
         }
         EXPECT_EQ(fresh.Code(), "");

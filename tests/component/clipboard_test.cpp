@@ -1,10 +1,10 @@
 // The clipboard: what CopyToClipboard offers, PasteFromClipboard, and the clipboard watch, through a
 // fake clipboard (and the system one on the offscreen platform).
-#include "clipboard.h"
-#include "cp932.h"
-#include "imagefiles.h"
-#include "qrcode.h"
-#include "qrcode_test_support.h"
+#include "component/clipboard.h"
+#include "component/picture/imagefiles.h"
+#include "component/qrcode.h"
+#include "shared/cp932.h"
+#include "tests/component/qrcode_test_support.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -86,7 +86,7 @@ TEST(ClipboardTextToCode, CutsAtNulMakesCrLfAndConverts) {
         SCOPED_TRACE(c.text.toStdString());
         EXPECT_EQ(ClipboardTextToCode(c.text), c.code);
     }
-    EXPECT_THROW(ClipboardTextToCode(Utf8("café")), TextError);
+    EXPECT_THROW(ClipboardTextToCode(Utf8("café")), zarvo::shared::TextError);
 }
 
 TEST(ClipboardWatch, TakesEveryNewTextWithWatchSet) {
@@ -280,7 +280,7 @@ TEST(PasteFromClipboard, SetsCodeFromText) {
     EXPECT_EQ(q.Code(), "line 1\r\nline 2");
 
     clipboard->text = Utf8("😀");
-    EXPECT_THROW(q.PasteFromClipboard(), TextError);
+    EXPECT_THROW(q.PasteFromClipboard(), zarvo::shared::TextError);
     EXPECT_EQ(q.Code(), "line 1\r\nline 2");
 }
 

@@ -2,9 +2,9 @@
 // pictures to PNG (decoded by zxing-cpp to the data's bytes, at the picture's natural size) and
 // to PDF (where pdftotext finds the Shift-JIS comment). All files go through one call per output
 // format, because every call starts LibreOffice anew.
-#include "cp932.h"
-#include "imagefiles.h"
-#include "symbol_picture.h"
+#include "component/picture/imagefiles.h"
+#include "shared/cp932.h"
+#include "tests/component/symbol_picture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,6 +22,7 @@ namespace {
 
 using namespace zarvo::component;
 using namespace zarvo::component::picture_test;
+using zarvo::shared::QStringToCp932;
 
 struct Sample {
     QString name; // file name without extension

@@ -1,6 +1,6 @@
 // The module painting's vector loops against a pixel-by-pixel reading of the packed rows; the test
 // DrawingWithoutAvx2 runs them again on the baseline loops.
-#include "module_rows.h"
+#include "component/module_rows.h"
 
 #include <gtest/gtest.h>
 #include <memory>

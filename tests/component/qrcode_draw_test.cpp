@@ -1,7 +1,7 @@
 // Layout and drawing: the grid of cells, comment placement, module runs, the metafile picture,
 // the final turn and mirror, and the refusal of pictures too large to hold.
-#include "qrcode.h"
-#include "qrcode_test_support.h"
+#include "component/qrcode.h"
+#include "tests/component/qrcode_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The data behind Code: the tilde notation both ways and the raw data files.
-#include "qrcode.h"
-#include "qrcode_test_support.h"
+#include "component/qrcode.h"
+#include "tests/component/qrcode_test_support.h"
 
 #include <QTemporaryDir>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // TQRCode's contract: setter rules, events and their order, batching, SymbolDebug and
 // ClearOption, geometry and the PBM listing.
-#include "pbm.h"
-#include "qrcode.h"
-#include "qrcode_test_support.h"
+#include "component/qrcode.h"
+#include "encoder/pbm.h"
+#include "tests/component/qrcode_test_support.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #define ZX_USE_UTF8 1 // the non-deprecated Result API
 
-#include "qrcode.h"
-#include "symbol_picture.h"
+#include "component/qrcode.h"
+#include "tests/component/symbol_picture.h"
 
 #include <QImage>
 #include <ZXing/ReadBarcode.h>

@@ -5,8 +5,9 @@
 
 #define ZX_USE_UTF8 1 // the non-deprecated Result API
 
-#include "encoder.h"
-#include "picture.h"
+#include "component/picture/canvas.h"
+#include "component/picture/picture.h"
+#include "encoder/encoder.h"
 
 #include <QImage>
 #include <ZXing/ReadBarcode.h>

@@ -1,6 +1,6 @@
-#include "datalistfiles.h"
-#include "filewrite.h"
-#include "objectstream.h"
+#include "datalist/datalistfiles.h"
+#include "datalist/objectstream.h"
+#include "shared/filewrite.h"
 
 #include <filesystem>
 #include <fstream>
@@ -253,7 +253,7 @@ TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
         try {
             SaveDataListFiles(dir.Path(), newList);
             ADD_FAILURE() << c.what << ": no error";
-        } catch (const component::FileWriteError& e) {
+        } catch (const shared::FileWriteError& e) {
             EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / kDownFile) + "\": " + c.reason)
                 << c.what;
         }
@@ -271,7 +271,7 @@ TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
     const int code = RunUnprivileged([&] {
         try {
             SaveDataListFiles(dir.Path(), newList);
-        } catch (const component::FileWriteError& e) {
+        } catch (const shared::FileWriteError& e) {
             return std::string(e.what()) == "cannot write \"" + (dir / kUpFile) + "\": Permission denied" ? 0
                                                                                                           : 2;
         }
@@ -299,7 +299,7 @@ TEST(BackupDataListFiles, CopiesTheFilesThatExist) {
     try {
         BackupDataListFiles(dir.Path());
         ADD_FAILURE() << "no error";
-    } catch (const component::FileWriteError& e) {
+    } catch (const shared::FileWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / "Zarvo.dat.bak") + "\": Is a directory");
     }
 }

@@ -1,4 +1,4 @@
-#include "datalistmodel.h"
+#include "datalist/datalistmodel.h"
 
 #include <functional>
 #include <gtest/gtest.h>

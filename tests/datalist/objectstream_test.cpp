@@ -1,4 +1,4 @@
-#include "objectstream.h"
+#include "datalist/objectstream.h"
 
 #include <gtest/gtest.h>
 #include <random>

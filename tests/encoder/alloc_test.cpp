@@ -1,8 +1,8 @@
 // Encoding a symbol must not touch the heap: the encoder owns all its storage at its largest size.
 // This file replaces the global allocation functions of the test program with counting ones; they
 // count only while a test has opened a window.
-#include "encoder.h"
-#include "test_support.h"
+#include "encoder/encoder.h"
+#include "tests/encoder/test_support.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "bitstream.h"
-#include "test_support.h"
+#include "encoder/bitstream.h"
+#include "tests/encoder/test_support.h"
 
 #include <array>
 #include <gtest/gtest.h>

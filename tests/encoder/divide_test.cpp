@@ -1,5 +1,5 @@
-#include "divide.h"
-#include "test_support.h"
+#include "encoder/divide.h"
+#include "tests/encoder/test_support.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
-#include "encoder.h"
-#include "test_support.h"
+#include "encoder/encoder.h"
+#include "tests/encoder/test_support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "bitstream.h"
-#include "matrix.h"
-#include "reedsolomon.h"
-#include "test_support.h"
+#include "encoder/bitstream.h"
+#include "encoder/matrix.h"
+#include "encoder/reedsolomon.h"
+#include "tests/encoder/test_support.h"
 
 #include <array>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "pbm.h"
-#include "test_support.h"
+#include "encoder/pbm.h"
+#include "tests/encoder/test_support.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,5 +1,5 @@
-#include "reedsolomon.h"
-#include "test_support.h"
+#include "encoder/reedsolomon.h"
+#include "tests/encoder/test_support.h"
 
 #include <array>
 #include <gtest/gtest.h>

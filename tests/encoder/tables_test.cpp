@@ -1,5 +1,5 @@
-#include "tables.h"
-#include "test_support.h"
+#include "encoder/tables.h"
+#include "tests/encoder/test_support.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Helpers shared by the encoder's stage tests.
 #pragma once
 
-#include "tables.h"
+#include "encoder/tables.h"
 
 #include <cstdint>
 #include <string>

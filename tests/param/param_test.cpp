@@ -1,5 +1,5 @@
-#include "filewrite.h"
-#include "param.h"
+#include "param/param.h"
+#include "shared/filewrite.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -390,7 +390,7 @@ TEST_F(ParamFileTest, FailedSaveLeavesTheOldFile) {
         fs::permissions(Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
         TParameter p = StoreFor(name);
         p.WriteInteger("New", 2);
-        const std::string message = MessageOf<zarvo::component::FileWriteError>([&] { p.Save(); });
+        const std::string message = MessageOf<zarvo::shared::FileWriteError>([&] { p.Save(); });
         EXPECT_EQ(message.rfind("cannot write \"" + Path(name) + "\": ", 0), 0u) << message;
         EXPECT_EQ(ReadFile(Path(name)), "Old=1\r\n");
         fs::permissions(Path("locked"), fs::perms::owner_all);

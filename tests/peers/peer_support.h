@@ -2,9 +2,9 @@
 // independent QR implementations.
 #pragma once
 
-#include "bitstream.h"
-#include "encoder.h"
-#include "tables.h"
+#include "encoder/bitstream.h"
+#include "encoder/encoder.h"
+#include "encoder/tables.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // With the segments, version, level and mask all fixed, a QR symbol is fully determined, so our
 // module grid must equal libqrencode's module for module. Automatic masks are never compared:
 // each library scores the eight trial masks its own way.
-#include "encoder.h"
-#include "peer_support.h"
+#include "encoder/encoder.h"
+#include "tests/peers/peer_support.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -12,8 +12,8 @@
 // check is the comparison with libqrencode.
 #define ZX_USE_UTF8 1 // the non-deprecated Result::text() API; text() is not used here
 
-#include "encoder.h"
-#include "peer_support.h"
+#include "encoder/encoder.h"
+#include "tests/peers/peer_support.h"
 
 #include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // main() of the test programs that paint: a QGuiApplication on the offscreen platform (unless
 // the environment names another), the C locale and the project's font substitutions.
-#include "picture.h"
+#include "component/picture/text.h"
 
 #include <QGuiApplication>
 #include <QLocale>

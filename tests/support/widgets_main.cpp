@@ -1,6 +1,6 @@
 // main() of the window tests: a QApplication on the offscreen platform (unless the environment
 // names another), the C locale and the project's font substitutions.
-#include "picture.h"
+#include "component/picture/text.h"
 
 #include <QApplication>
 #include <QLocale>

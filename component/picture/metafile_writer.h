@@ -2,7 +2,8 @@
 // players rebuild while they replay the records. Internal to the component.
 #pragma once
 
-#include "picture.h"
+#include "component/picture/imageerror.h"
+#include "component/picture/metafile.h"
 
 #include <algorithm>
 #include <cstdint>

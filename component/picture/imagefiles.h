@@ -1,7 +1,7 @@
 // Image files of the component's picture: BMP, JPEG, PNG, SVG, EMF and WMF.
 #pragma once
 
-#include "picture.h"
+#include "component/picture/picture.h"
 
 #include <cstdint>
 #include <stdexcept>

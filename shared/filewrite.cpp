@@ -1,4 +1,4 @@
-#include "filewrite.h"
+#include "shared/filewrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 
 namespace {
 
@@ -353,4 +353,4 @@ void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync,
         SyncDirectories(targets);
 }
 
-} // namespace zarvo::component
+} // namespace zarvo::shared

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 
 // A file that could not be written. what(): `cannot write "NAME": REASON` (REASON from strerror).
 class FileWriteError : public std::runtime_error {
@@ -77,4 +77,4 @@ void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync 
 using RenameStep = std::function<int(const char* from, const char* to)>;
 void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync, const RenameStep& rename);
 
-} // namespace zarvo::component
+} // namespace zarvo::shared

@@ -1,7 +1,8 @@
 // Metafiles: recording, playback against the bitmap drawing, and the EMF and placeable WMF files,
 // checked field by field and replayed the way a GDI player walks them (object table included).
-#include "picture.h"
-#include "symbol_picture.h"
+#include "component/picture/canvas.h"
+#include "component/picture/picture.h"
+#include "tests/component/symbol_picture.h"
 
 #include <QPainter>
 #include <cstring>

@@ -1,8 +1,9 @@
 // The bitmap canvas: fills written band by band just before anything draws on them, and text
 // copied from cached glyph images where that gives Qt's own pixels.
-#include "cp932.h"
-#include "cpu.h"
-#include "picture.h"
+#include "component/picture/canvas.h"
+
+#include "component/picture/cpu.h"
+#include "shared/cp932.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -489,6 +490,27 @@ QSize BitmapCanvas::TextExtent(const std::string& text, const TFont& font) {
     if (text.empty())
         return QSize(0, 0);
     const TextLayout& layout = LayOut(text, font);
+    return QSize(layout.Width, layout.Height);
+}
+
+void MetafileCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
+    if (left >= right || top >= bottom)
+        return;
+    metafile_.Records.emplace_back(MetaFill{left, top, right, bottom, color});
+}
+
+void MetafileCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) {
+    if (text.empty())
+        return;
+    metafile_.Records.emplace_back(MetaText{x, y, text, font, background});
+}
+
+QSize MetafileCanvas::TextExtent(const std::string& text, const TFont& font) {
+    if (text.empty())
+        return QSize(0, 0);
+    if (!text_ || !(text_->Font() == font))
+        text_.emplace(font);
+    const TextLayout layout = text_->LayOut(text);
     return QSize(layout.Width, layout.Height);
 }
 

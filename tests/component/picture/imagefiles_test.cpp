@@ -1,9 +1,10 @@
 // Image files: BMP of every depth field by field, JPEG through libjpeg (errors included), PNG,
 // SVG, file types by name, atomic saving; and every raster file of a symbol picture read back by
 // Qt's readers and decoded by zxing-cpp to the data's bytes.
-#include "filewrite.h"
-#include "imagefiles.h"
-#include "symbol_picture.h"
+#include "component/picture/canvas.h"
+#include "component/picture/imagefiles.h"
+#include "shared/filewrite.h"
+#include "tests/component/symbol_picture.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,6 +17,8 @@
 namespace {
 
 using namespace zarvo::component;
+using zarvo::shared::FileWriteError;
+using zarvo::shared::WriteFileAtomically;
 using namespace zarvo::component::picture_test;
 using Bytes = std::vector<uint8_t>;
 

@@ -1,8 +1,8 @@
-#include "cp932.h"
+#include "shared/cp932.h"
 
 #include <gtest/gtest.h>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 namespace {
 
 TEST(Utf8ToCp932, WritesShiftJisBytes) {
@@ -144,4 +144,4 @@ TEST(Cp932ToQString, RoundTripsEveryDoubleByteCharacterItDecodes) {
 }
 
 } // namespace
-} // namespace zarvo::component
+} // namespace zarvo::shared

@@ -1,4 +1,4 @@
-#include "picture.h"
+#include "component/picture/metafile.h"
 
 #include <optional>
 
@@ -47,27 +47,6 @@ QImage Metafile::ToImage() const {
     QPainter painter(&image);
     Play(painter, QRectF(0, 0, Width, Height));
     return image;
-}
-
-void MetafileCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
-    if (left >= right || top >= bottom)
-        return;
-    metafile_.Records.emplace_back(MetaFill{left, top, right, bottom, color});
-}
-
-void MetafileCanvas::TextOut(int x, int y, const std::string& text, const TFont& font, TColor background) {
-    if (text.empty())
-        return;
-    metafile_.Records.emplace_back(MetaText{x, y, text, font, background});
-}
-
-QSize MetafileCanvas::TextExtent(const std::string& text, const TFont& font) {
-    if (text.empty())
-        return QSize(0, 0);
-    if (!text_ || !(text_->Font() == font))
-        text_.emplace(font);
-    const TextLayout layout = text_->LayOut(text);
-    return QSize(layout.Width, layout.Height);
 }
 
 } // namespace zarvo::component

@@ -1,4 +1,4 @@
-#include "cp932.h"
+#include "shared/cp932.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -9,7 +9,7 @@
 #include <iconv.h>
 #include <vector>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 
 namespace {
 
@@ -196,4 +196,4 @@ QString Cp932ToQString(const std::string& bytes, bool* ok) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-} // namespace zarvo::component
+} // namespace zarvo::shared

@@ -1,7 +1,7 @@
-#include "imagefiles.h"
+#include "component/picture/imagefiles.h"
 
-#include "cp932.h"
-#include "filewrite.h"
+#include "shared/cp932.h"
+#include "shared/filewrite.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -19,6 +19,10 @@
 // clang-format on
 
 namespace zarvo::component {
+
+using shared::Cp932ToQString;
+using shared::FileWriteError;
+using shared::WriteFileAtomically;
 
 namespace {
 

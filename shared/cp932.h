@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 
 // Text that cannot become CP932 data. what() is one line (UTF-8) naming the character or byte at
 // fault.
@@ -36,4 +36,4 @@ std::string QStringToCp932(const QString& text);
 // to false when that happened, else true. Never throws for the data's sake.
 QString Cp932ToQString(const std::string& bytes, bool* ok = nullptr);
 
-} // namespace zarvo::component
+} // namespace zarvo::shared

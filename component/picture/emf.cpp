@@ -3,13 +3,15 @@
 // EMR_EXTTEXTOUTW with an opaque box and the measured advance of every character, on a 96-dpi
 // reference device of 1920 x 1440 pixels = 508 x 381 mm, so that readers show the frame at its
 // pixel size.
-#include "cp932.h"
-#include "metafile_writer.h"
-#include "picture.h"
+#include "component/picture/metafile.h"
+#include "component/picture/metafile_writer.h"
+#include "shared/cp932.h"
 
 #include <optional>
 
 namespace zarvo::component {
+
+using shared::Cp932ToQString;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "filewrite.h"
+#include "shared/filewrite.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace zarvo::component {
+namespace zarvo::shared {
 namespace {
 
 std::string Read(const std::string& path) {
@@ -225,4 +225,4 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
 }
 
 } // namespace
-} // namespace zarvo::component
+} // namespace zarvo::shared

@@ -2,8 +2,8 @@
 // header at 96 units per inch, so readers show the frame at its pixel size. Fills are META_PATBLT
 // (the one record that covers exactly the FillRect pixels both in GDI and in LibreOffice);
 // texts are META_EXTTEXTOUT with the CP932 bytes, an opaque box and an advance per byte.
-#include "metafile_writer.h"
-#include "picture.h"
+#include "component/picture/metafile.h"
+#include "component/picture/metafile_writer.h"
 
 #include <limits>
 #include <optional>
