@@ -1,10 +1,10 @@
 #include "app/frame.h"
 
-#include "app/dialogs.h"
 #include "app/mainsettings.h"
 #include "app/symbolview.h"
 #include "app/uitext.h"
-#include "app/updown.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -11,6 +11,8 @@
 #include "datalist/datalistmodel.h"
 #include "param/param.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QWidget>
 #include <functional>
@@ -27,9 +29,10 @@ class QScrollArea;
 
 namespace zarvo::app {
 
-class Dialogs;
+using shared::Dialogs;
+using shared::TUpDown;
+
 class TSymbolView;
-class TUpDown;
 struct MainSettings;
 
 // Where the window keeps its files and whom it asks.

@@ -1,9 +1,9 @@
 // The settings controls of the main window and the status they lead to.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/uitext.h"
-#include "app/updown.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The data list in the main window: selecting, storing, deleting and moving items, and the
 // clipboard watch's items.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/uitext.h"
-#include "app/updown.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QComboBox>
 #include <QLabel>

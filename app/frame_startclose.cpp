@@ -1,12 +1,12 @@
 // Start and close of the main window: the settings and the data list files in the program's
 // directory.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/mainsettings.h"
 #include "app/uitext.h"
-#include "app/updown.h"
 #include "datalist/datalistfiles.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QCheckBox>
 #include <QComboBox>

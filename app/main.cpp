@@ -1,8 +1,8 @@
 // zarvo: the desktop program.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/programdir.h"
 #include "component/picture/text.h"
+#include "shared/dialogs.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    zarvo::app::QtDialogs dialogs;
+    zarvo::shared::QtDialogs dialogs;
     zarvo::app::FrameEnvironment environment;
     environment.ProgramDir = QFile::encodeName(dir).toStdString();
     environment.ExeName = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();

@@ -2,11 +2,11 @@
 // driven through its controls as a user drives it.
 #pragma once
 
-#include "app/dialogs.h"
 #include "app/frame.h"
-#include "app/updown.h"
 #include "component/clipboard.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,7 +44,7 @@ inline std::string S(const char* utf8) {
 }
 
 // Records every box the window shows and answers from a script (default: OK, "no", cancel).
-class ScriptedDialogs : public zarvo::app::Dialogs {
+class ScriptedDialogs : public zarvo::shared::Dialogs {
   public:
     void Inform(QWidget*, const QString& text) override { shown.push_back(text); }
     void Error(QWidget*, const QString& text) override { shown.push_back(text); }

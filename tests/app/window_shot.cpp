@@ -1,9 +1,9 @@
 // Developer tool: shows the main window at its first-run size over an empty temporary program
 // directory (or at the size given) and saves what it looks like as a PNG. Run it under a real X server (Xvfb)
 // to see the fonts and widgets a user sees: xvfb-run -a build/tests/app/zarvo_window_shot shot.png
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "component/picture/picture.h"
+#include "shared/dialogs.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTemporaryDir dir;
-    zarvo::app::QtDialogs dialogs;
+    zarvo::shared::QtDialogs dialogs;
     zarvo::app::FrameEnvironment env;
     env.ProgramDir = QFile::encodeName(dir.path()).toStdString();
     env.ExeName = env.ProgramDir + "/zarvo";

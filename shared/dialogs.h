@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 class Dialogs {
   public:
@@ -39,4 +39,4 @@ class QtDialogs : public Dialogs {
     std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
 };
 
-} // namespace zarvo::app
+} // namespace zarvo::shared

@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "shared/dialogs.h"
 
 #include "shared/cp932.h"
 
@@ -6,7 +6,7 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 namespace {
 
@@ -57,4 +57,4 @@ std::optional<component::TFont> QtDialogs::ChooseFont(QWidget* parent, const com
     return result;
 }
 
-} // namespace zarvo::app
+} // namespace zarvo::shared

@@ -8,7 +8,7 @@
 class QLineEdit;
 class QToolButton;
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 class TUpDown : public QWidget {
     Q_OBJECT
@@ -47,4 +47,4 @@ class TUpDown : public QWidget {
     QToolButton* down_;
 };
 
-} // namespace zarvo::app
+} // namespace zarvo::shared

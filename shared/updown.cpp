@@ -1,11 +1,11 @@
-#include "app/updown.h"
+#include "shared/updown.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 TUpDown::TUpDown(int min, int max, int position, QWidget* parent)
     : QWidget(parent), min_(min), max_(max), position_(std::clamp(position, min, max)),
@@ -77,4 +77,4 @@ void TUpDown::resizeEvent(QResizeEvent*) {
     down_->setGeometry(0, half, width(), height() - half);
 }
 
-} // namespace zarvo::app
+} // namespace zarvo::shared
