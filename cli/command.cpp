@@ -224,7 +224,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
                 produce(streams.out);
                 return finishStdout();
             }
-            shared::WriteFileAtomically(options.output, produce);
+            shared::WriteFileAtomically(options.output, produce, shared::kCommandOutput);
         } catch (const shared::FileWriteError& e) {
             return fail(kExitUsage, e.what(), false);
         } catch (const WriteError& e) {

@@ -280,14 +280,19 @@ TEST(RunCommand, WriteErrorsNameTheFileAndTheReason) {
                                                (dir / "no" / "qr.pbm").string() +
                                                "\": No such file or directory\n"},
         {dir.Path().string(), "zarvo-encode: cannot write \"" + dir.Path().string() + "\": Is a directory\n"},
+        {(dir / "read-only.pbm").string(),
+         "zarvo-encode: cannot write \"" + (dir / "read-only.pbm").string() + "\": Permission denied\n"},
     };
+    test::WriteFile(dir / "read-only.pbm", "kept");
+    chmod((dir / "read-only.pbm").c_str(), 0444);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output);
         const auto r = RunInProcess({"-t", "pbm", "-o", c.output, "Zarvo"});
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, c.message);
     }
-    EXPECT_TRUE(dir.Entries().empty());
+    EXPECT_EQ(test::ReadFile(dir / "read-only.pbm"), "kept");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"read-only.pbm"});
 
     // Standard output that cannot take the symbol
     std::FILE* full = std::fopen("/dev/full", "w");
