@@ -295,8 +295,10 @@ class TQRCode {
     // (MakeCode) and redraws; the Code events do not fire. A missing file does nothing. Any other
     // failure throws DataFileError and leaves the data unchanged. fileName: native path bytes.
     void LoadDataFromFile(const std::string& fileName);
-    // Writes exactly the Len data bytes through WriteFileAtomically (filewrite.h): replaced whole or
-    // not at all, a link followed, a device or pipe written in place. Throws DataFileError.
+    // Writes exactly the Len data bytes through WriteFileAtomically (filewrite.h) as a file the
+    // user saves (kSavedFile): replaced whole or not at all, a link followed; written in place only
+    // where no temporary file can replace it; a file the user may not write, a device or a pipe
+    // refused. Throws DataFileError.
     void SaveDataToFile(const std::string& fileName) const;
 
   protected:

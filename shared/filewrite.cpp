@@ -22,6 +22,20 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+FileWriteError NotRegular(const std::string& fileName) {
+    return FileWriteError(fileName, ENOTSUP, "not a regular file");
+}
+
+// 0 when the user may write the existing file at path (st: its status), else the reason. Root
+// passes every permission check of the kernel, yet a file that nobody may write (0444) was made
+// read-only on purpose, and a desktop program should not replace it behind root's back either: for
+// root a write bit must be set, the rule the kernel itself applies to root's execute permission.
+int WriteRefusal(const std::string& path, const struct stat& st) {
+    if (::geteuid() == 0)
+        return (st.st_mode & 0222) != 0 ? 0 : EACCES;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
 // The name a write through fileName lands on: symbolic links followed to the end, also when the
 // last one points at nothing yet (as the shell's "> link" does), so that the rename replaces the
 // target and never the link.
@@ -100,7 +114,8 @@ void Produce(const std::string& fileName, std::FILE* f, const std::function<void
     }
 }
 
-// A device or a pipe cannot be replaced by renaming (and /dev/null must never be): write into it.
+// A device or a pipe cannot be replaced by renaming (and /dev/null must never be): write into it
+// (SpecialFiles::WriteInto).
 // Returns false when the name turned out to be a regular file after all (replaced meanwhile).
 bool WriteInPlace(const std::string& fileName, const std::string& target,
                   const std::function<void(std::FILE*)>& produce) {
@@ -140,18 +155,24 @@ struct Target {
     struct stat st {};
 };
 
-// Writes produce()'s output as a new file beside the target (on the same file system, so that a
-// rename can put it in place), with the target's permissions and owner or 0666 less the umask.
-// Returns it closed and synced (FileSync::Yes); it is removed again unless committed.
-std::unique_ptr<TempFile> WriteBeside(const std::string& fileName, const Target& target,
-                                      const std::function<void(std::FILE*)>& produce, FileSync sync) {
+// A new file beside the target (on the same file system, so that a rename can put it in place),
+// with the target's permissions and owner or 0666 less the umask; it is removed again unless
+// committed. With InPlace::AsFallback: null when the target exists and cannot be replaced this way,
+// because the directory refuses new files or the file system refuses the target's permissions
+// (writing the file itself keeps them); for a new name a refused mode is accepted, as there are no
+// permissions to keep and the file system decides them.
+std::unique_ptr<TempFile> CreateBeside(const std::string& fileName, const Target& target, InPlace inPlace) {
+    const bool mayFallBack = inPlace == InPlace::AsFallback && target.exists;
     const size_t slash = target.path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target.path : target.path.substr(slash + 1);
     std::string tempPath = dir + "." + base + ".XXXXXX";
     const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0)
+    if (fd < 0) {
+        if (mayFallBack && (errno == EACCES || errno == EPERM))
+            return nullptr;
         throw FileWriteError(fileName, errno);
+    }
     auto temp = std::make_unique<TempFile>(tempPath, fd);
     const struct stat& st = target.st;
     if (target.exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
@@ -160,17 +181,97 @@ std::unique_ptr<TempFile> WriteBeside(const std::string& fileName, const Target&
     }
     const mode_t mode =
         target.exists ? static_cast<mode_t>(st.st_mode & 07777) : static_cast<mode_t>(0666 & ~CurrentUmask());
-    if (::fchmod(fd, mode) != 0)
-        throw FileWriteError(fileName, errno);
-    std::FILE* f = temp->Open();
+    if (::fchmod(fd, mode) != 0) {
+        if (mayFallBack)
+            return nullptr;
+        if (inPlace == InPlace::Never)
+            throw FileWriteError(fileName, errno);
+    }
+    return temp;
+}
+
+// Writes produce()'s output into a file made by CreateBeside and closes it, synced with
+// FileSync::Yes.
+void FillBeside(const std::string& fileName, TempFile& temp, const std::function<void(std::FILE*)>& produce,
+                FileSync sync) {
+    std::FILE* f = temp.Open();
     if (!f)
         throw FileWriteError(fileName, errno);
     Produce(fileName, f, produce);
-    if (sync == FileSync::Yes && ::fsync(temp->Descriptor()) != 0)
+    if (sync == FileSync::Yes && ::fsync(temp.Descriptor()) != 0)
         throw FileWriteError(fileName, errno);
-    if (!temp->Close())
+    if (!temp.Close())
         throw FileWriteError(fileName, errno);
+}
+
+// CreateBeside and FillBeside, without a fallback.
+std::unique_ptr<TempFile> WriteBeside(const std::string& fileName, const Target& target,
+                                      const std::function<void(std::FILE*)>& produce, FileSync sync) {
+    std::unique_ptr<TempFile> temp = CreateBeside(fileName, target, InPlace::Never);
+    FillBeside(fileName, *temp, produce, sync);
     return temp;
+}
+
+// Overwrites an existing regular file that no temporary file beside it can replace. The new
+// contents are made in full first, in an unnamed temporary file elsewhere, and the space they need
+// is reserved (where the file system can) before the first byte of the file changes: a producer
+// that fails or a full disk leave the file as it was; only an error while the bytes are copied
+// leaves it damaged.
+void OverwriteInPlace(const std::string& fileName, const Target& target,
+                      const std::function<void(std::FILE*)>& produce, FileSync sync) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> staging(std::tmpfile(), &std::fclose);
+    if (!staging)
+        throw FileWriteError(fileName, errno);
+    Produce(fileName, staging.get(), produce);
+    const int from = ::fileno(staging.get());
+    const off_t size = ::lseek(from, 0, SEEK_END);
+    if (size < 0)
+        throw FileWriteError(fileName, errno);
+
+    const int fd = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileWriteError(fileName, errno);
+    struct Closer {
+        int fd;
+        ~Closer() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw FileWriteError(fileName, errno);
+    if (!S_ISREG(st.st_mode)) // replaced by something else meanwhile
+        throw NotRegular(fileName);
+    if (size > st.st_size && ::fallocate(fd, 0, st.st_size, size - st.st_size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        throw FileWriteError(fileName, errno);
+
+    char buffer[65536];
+    for (off_t done = 0; done < size;) {
+        const ssize_t n = ::pread(from, buffer, sizeof buffer, done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileWriteError(fileName, n < 0 ? errno : EIO);
+        for (ssize_t written = 0; written < n;) {
+            const ssize_t w =
+                ::pwrite(fd, buffer + written, static_cast<size_t>(n - written), done + written);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0)
+                throw FileWriteError(fileName, errno);
+            written += w;
+        }
+        done += n;
+    }
+    if (::ftruncate(fd, size) != 0)
+        throw FileWriteError(fileName, errno);
+    if (sync == FileSync::Yes && ::fsync(fd) != 0)
+        throw FileWriteError(fileName, errno);
+    closer.fd = -1;
+    if (::close(fd) != 0)
+        throw FileWriteError(fileName, errno);
 }
 
 // Keeps the original of a member of a set reachable under a second name while the set is being
@@ -227,10 +328,13 @@ void SyncDirectories(const std::vector<std::string>& paths) {
 } // namespace
 
 FileWriteError::FileWriteError(const std::string& fileName, int error)
-    : std::runtime_error("cannot write " + Quoted(fileName) + ": " + std::strerror(error)), error_(error) {}
+    : FileWriteError(fileName, error, std::strerror(error)) {}
+
+FileWriteError::FileWriteError(const std::string& fileName, int error, const std::string& reason)
+    : std::runtime_error("cannot write " + Quoted(fileName) + ": " + reason), error_(error) {}
 
 void WriteFileAtomically(const std::string& fileName, const std::function<void(std::FILE*)>& produce,
-                         FileSync sync) {
+                         const WriteOptions& options) {
     if (fileName.empty())
         throw FileWriteError(fileName, ENOENT);
     Target target;
@@ -241,30 +345,40 @@ void WriteFileAtomically(const std::string& fileName, const std::function<void(s
         if (S_ISDIR(st.st_mode))
             throw FileWriteError(fileName, EISDIR);
         if (!S_ISREG(st.st_mode)) {
+            if (options.specialFiles == SpecialFiles::Refuse)
+                throw NotRegular(fileName);
             if (WriteInPlace(fileName, target.path, produce))
                 return;
             if (::stat(target.path.c_str(), &st) != 0)
                 throw FileWriteError(fileName, errno);
         }
         target.exists = true;
+        if (const int refusal = WriteRefusal(target.path, st))
+            throw FileWriteError(fileName, refusal);
     } else if (errno != ENOENT) {
         throw FileWriteError(fileName, errno);
     }
 
-    const std::unique_ptr<TempFile> temp = WriteBeside(fileName, target, produce, sync);
+    const std::unique_ptr<TempFile> temp = CreateBeside(fileName, target, options.inPlace);
+    if (!temp) {
+        OverwriteInPlace(fileName, target, produce, options.sync);
+        return;
+    }
+    FillBeside(fileName, *temp, produce, options.sync);
     if (std::rename(temp->Path().c_str(), target.path.c_str()) != 0)
         throw FileWriteError(fileName, errno);
     temp->Commit();
 }
 
-void WriteFileAtomically(const std::string& fileName, const void* data, size_t size, FileSync sync) {
+void WriteFileAtomically(const std::string& fileName, const void* data, size_t size,
+                         const WriteOptions& options) {
     WriteFileAtomically(
         fileName,
         [&](std::FILE* f) {
             if (size != 0 && std::fwrite(data, 1, size, f) != size)
                 throw StreamWriteError(errno);
         },
-        sync);
+        options);
 }
 
 void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync) {
@@ -295,8 +409,10 @@ void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync,
             if (S_ISDIR(target.st.st_mode))
                 throw FileWriteError(fileName, EISDIR);
             if (!S_ISREG(target.st.st_mode))
-                throw FileWriteError(fileName, ENOTSUP);
+                throw NotRegular(fileName);
             target.exists = true;
+            if (const int refusal = WriteRefusal(target.path, target.st))
+                throw FileWriteError(fileName, refusal);
         } else if (errno != ENOENT) {
             throw FileWriteError(fileName, errno);
         }

@@ -3,6 +3,8 @@
 #include "component/qrcode.h"
 #include "tests/component/qrcode_test_support.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 namespace zarvo::component {
@@ -457,6 +459,33 @@ TEST(Drawing, MetafilesAreNeitherTurnedNorMirrored) {
         EXPECT_EQ(turned.Width(), bitmap.Width()); // not exchanged
         EXPECT_EQ(turned.Height(), bitmap.Height());
     }
+}
+
+// The main symbol's comments are in the window-text colour: black in every picture, whatever
+// colours the desktop gives its widgets.
+TEST(Drawing, CommentsStayBlackUnderADarkDesktopPalette) {
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark(QColor(45, 45, 45));
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    QGuiApplication::setPalette(dark);
+    for (TPictures picture : {picBMP, picEMF}) {
+        SCOPED_TRACE(picture);
+        TQRCode q;
+        SetUpAsMainSymbol(q, 20);
+        q.SetCode("Zarvo");
+        q.SetCommentUp("Zarvo");
+        q.SetSymbolPicture(picture);
+        q.SetSymbolEnabled(true);
+        ASSERT_TRUE(q.SymbolDisped());
+        const auto* metafile = std::get_if<Metafile>(&q.Picture());
+        const QImage image = metafile ? metafile->ToImage() : BitmapOf(q).ToImage();
+        int darkest = 255; // in the upper space, where only the comment is drawn
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < image.width(); ++x)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        EXPECT_LT(darkest, 64); // the palette's text colour is near white
+    }
+    QGuiApplication::setPalette(saved);
 }
 
 TEST(Drawing, AMetafileStoppedEarlyKeepsWhatWasDrawn) {

@@ -3,11 +3,18 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstddef>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,7 +60,8 @@ TEST(WriteFileAtomically, ReplacesFilesWholeFollowsLinksAndWritesPipesInPlace) {
     Write(dir + "old.bin", "old contents");
     ASSERT_EQ(::chmod((dir + "old.bin").c_str(), 0604), 0);
     const ino_t oldInode = Stat(dir + "old.bin").st_ino;
-    WriteFileAtomically(dir + "old.bin", text("replaced"), FileSync::No);
+    WriteFileAtomically(dir + "old.bin", text("replaced"),
+                        {InPlace::Never, SpecialFiles::Refuse, FileSync::No});
     EXPECT_EQ(Read(dir + "old.bin"), "replaced");
     EXPECT_NE(Stat(dir + "old.bin").st_ino, oldInode);
     EXPECT_EQ(Stat(dir + "old.bin").st_mode & 07777, 0604u);
@@ -87,12 +95,13 @@ TEST(WriteFileAtomically, ReplacesFilesWholeFollowsLinksAndWritesPipesInPlace) {
     EXPECT_EQ(Read(dir + "old.bin"), "through the link");
     EXPECT_EQ(Read(dir + "made.bin"), "made");
 
-    // A pipe (as a device would be) is written into, never replaced by a regular file
+    // For the command line a pipe (as a device would be) is written into, never replaced by a
+    // regular file
     const std::string fifo = dir + "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    WriteFileAtomically(fifo, text("into the pipe"));
+    WriteFileAtomically(fifo, text("into the pipe"), kCommandOutput);
     char got[64] = {};
     const ssize_t n = ::read(reader, got, sizeof got);
     ::close(reader);
@@ -117,6 +126,127 @@ TEST(WriteFileAtomically, ReplacesFilesWholeFollowsLinksAndWritesPipesInPlace) {
         }
     }
     EXPECT_EQ(entries().size(), 6);
+}
+
+constexpr uid_t kNobody = 65534;
+
+// Makes this process's mode changes fail with EPERM, as on file systems that refuse them (FAT,
+// some network shares).
+bool RefuseModeChanges() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchmod, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchmodat, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Runs body in a child process, as user nobody when asked and the tests run as root, and returns
+// what it returned; a child that blocks is ended after a few seconds.
+std::string InChild(bool unprivileged, bool refuseModes, const std::function<std::string()>& body) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        ::alarm(10);
+        std::string result = "cannot set up the child";
+        if ((!unprivileged || ::geteuid() != 0 ||
+             (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)) &&
+            (!refuseModes || RefuseModeChanges()))
+            result = body();
+        [[maybe_unused]] const ssize_t n = ::write(fds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string result;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? result : "ended by signal " + std::to_string(WTERMSIG(status));
+}
+
+// Who may write what, and where a file is overwritten in place (keeping its inode and mode).
+TEST(WriteFileAtomically, RefusesWhatTheUserMayNotWriteAndFallsBackInPlace) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const bool root = ::geteuid() == 0;
+    const uid_t self = ::geteuid();
+    const uid_t user = root ? kNobody : self; // the unprivileged user
+    const std::string dir = temp.path().toStdString() + "/";
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir((dir + "locked").c_str(), 0755), 0);
+
+    const struct {
+        const char* what;
+        std::string name;
+        mode_t mode;  // of the old file; 0: none there
+        uid_t owner;  // of the old file
+        bool asUser;  // run as the unprivileged user, else as the test's own user
+        bool noModes; // the file system refuses mode changes
+        WriteOptions options;
+        const char* refusal; // null: written
+    } cases[] = {
+        {"read-only file (also for root)", "a", 0444, self, false, false, kSavedFile, "Permission denied"},
+        {"another user's file", "a", 0644, 0, true, false, kCommandOutput, "Permission denied"},
+        {"directory refuses new files", "locked/a", 0640, user, true, false, kSavedFile, nullptr},
+        {"directory refuses new files, own file", "locked/a", 0640, user, true, false, kOwnFile,
+         "Permission denied"},
+        {"mode refused", "a", 0640, self, false, true, kCommandOutput, nullptr},
+        {"mode refused, own file", "a", 0640, self, false, true, kOwnFile, "Operation not permitted"},
+        {"mode refused, new file", "b", 0, self, false, true, kSavedFile, nullptr},
+        {"pipe without a reader", "pipe", 0, self, false, false, kSavedFile, "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.owner != self && !root)
+            continue; // another user's file needs root to be made
+        const std::string path = dir + c.name;
+        ::unlink(path.c_str());
+        if (c.name == "pipe") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+        }
+        ino_t oldInode = 0;
+        if (c.mode != 0) {
+            Write(path, "old");
+            ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+            ASSERT_EQ(::lchown(path.c_str(), c.owner, c.owner), 0);
+            oldInode = Stat(path).st_ino;
+        }
+        ASSERT_EQ(::lchown((dir + "locked").c_str(), root ? 0 : user, root ? 0 : user), 0);
+        ASSERT_EQ(::chmod((dir + "locked").c_str(), root ? 0755 : 0555), 0);
+
+        const std::string outcome = InChild(c.asUser, c.noModes, [&] {
+            try {
+                WriteFileAtomically(path, {'n', 'e', 'w'}, c.options);
+                return std::string("written");
+            } catch (const FileWriteError& e) {
+                return std::string(e.what());
+            }
+        });
+        ASSERT_EQ(::chmod((dir + "locked").c_str(), 0755), 0);
+        EXPECT_EQ(outcome, c.refusal ? "cannot write \"" + path + "\": " + c.refusal : "written");
+        if (c.name != "pipe") {
+            EXPECT_EQ(Read(path), c.refusal ? "old" : "new");
+        }
+        if (c.mode != 0) {
+            EXPECT_EQ(Stat(path).st_ino, oldInode);
+            EXPECT_EQ(Stat(path).st_mode & 07777, c.mode);
+        }
+        for (const char* sub : {"", "locked"})
+            EXPECT_EQ(QDir(QString::fromStdString(dir + sub))
+                          .entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden),
+                      QStringList())
+                << "a temporary file left";
+    }
 }
 
 TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
@@ -180,11 +310,14 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
     ASSERT_EQ(::mkfifo((dir + "pipe").c_str(), 0600), 0);
     ASSERT_EQ(::mkdir((dir + "sub").c_str(), 0700), 0);
     ASSERT_EQ(::symlink("a", (dir + "link").c_str()), 0);
+    Write(dir + "read-only", "kept");
+    ASSERT_EQ(::chmod((dir + "read-only").c_str(), 0444), 0);
     const struct {
         std::string name;
         const char* reason;
-    } refused[] = {{dir + "pipe", "Operation not supported"},
+    } refused[] = {{dir + "pipe", "not a regular file"},
                    {dir + "sub", "Is a directory"},
+                   {dir + "read-only", "Permission denied"},
                    {"", "No such file or directory"}};
     for (const auto& c : refused) {
         try {
@@ -198,6 +331,8 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
     ::unlink((dir + "pipe").c_str());
     ::rmdir((dir + "sub").c_str());
     ::unlink((dir + "link").c_str());
+    EXPECT_EQ(Read(dir + "read-only"), "kept");
+    ::unlink((dir + "read-only").c_str());
     expectOld("refused");
 
     // The window left open: a process that dies between two renames leaves the first file new and
