@@ -174,14 +174,6 @@ std::string BackupDataListFile(const std::string& dir, const char* name) {
     return backup;
 }
 
-std::vector<std::string> BackupDataListFiles(const std::string& dir) {
-    std::vector<std::string> written;
-    for (const char* name : {kDatFile, kUpFile, kDownFile})
-        if (std::string backup = BackupDataListFile(dir, name); !backup.empty())
-            written.push_back(std::move(backup));
-    return written;
-}
-
 void SaveDataListFiles(const std::string& dir, const DataList& list) {
     // The order in which they are put in place; a failure in any of them keeps all three old
     shared::WriteFilesAtomically({

@@ -43,13 +43,10 @@ struct LoadedDataList {
 // what the files hold (only std::bad_alloc).
 LoadedDataList LoadDataListFiles(const std::string& dir);
 
-// Copies each of the three files that exists in dir to "<name>.bak" beside it (replacing an older
-// backup whole) and returns the paths of the backups written, in the order dat, up, down. Throws
-// FileWriteError (filewrite.h) naming the backup when a file cannot be read or its copy written;
-// backups written before the failure stay.
-std::vector<std::string> BackupDataListFiles(const std::string& dir);
-// The same for one of the three files (kDatFile, kUpFile, kDownFile); the backup's path, or an
-// empty string when the file does not exist.
+// Copies one of the three files in dir (kDatFile, kUpFile, kDownFile) to "<name>.bak" beside it
+// (replacing an older backup whole) and returns the backup's path, or an empty string when the
+// file does not exist. Throws FileWriteError (filewrite.h) naming the backup when the file cannot
+// be read or its copy written.
 std::string BackupDataListFile(const std::string& dir, const char* name);
 
 // Writes the three files in dir as one set: afterwards they are all new or, when this throws, all

@@ -584,6 +584,7 @@ TEST(Drawing, APictureTheMemoryCannotHoldIsNotShown) {
 
     q.SetWidth(49); // with room again it draws
     q.SetHeight(49);
+    q.Redraw();
     EXPECT_TRUE(q.SymbolDisped());
     EXPECT_EQ(q.LastDrawFailure(), TDrawFailure::None);
 }

@@ -296,22 +296,28 @@ TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{kDatFile, kDownFile, kUpFile}));
 }
 
-TEST(BackupDataListFiles, CopiesTheFilesThatExist) {
+TEST(BackupDataListFile, CopiesTheFileWhenItExists) {
     const TempDir dir;
-    EXPECT_EQ(BackupDataListFiles(dir.Path()), std::vector<std::string>());
+    const auto backUpAll = [&dir] {
+        std::vector<std::string> written;
+        for (const char* name : {kDatFile, kUpFile, kDownFile})
+            if (std::string backup = BackupDataListFile(dir.Path(), name); !backup.empty())
+                written.push_back(backup);
+        return written;
+    };
+    EXPECT_EQ(backUpAll(), std::vector<std::string>());
 
     Write(dir / kDatFile, "not even a stream");
     Write(dir / kDownFile, "down\r\n");
     Write(dir / "ZarvoDn.txt.bak", "an older backup that is longer");
-    EXPECT_EQ(BackupDataListFiles(dir.Path()),
-              (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
+    EXPECT_EQ(backUpAll(), (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
     EXPECT_EQ(Read(dir / "Zarvo.dat.bak"), "not even a stream");
     EXPECT_EQ(Read(dir / "ZarvoDn.txt.bak"), "down\r\n");
 
     fs::remove(dir / kDatFile);
     fs::create_directory(dir / kDatFile);
     try {
-        BackupDataListFiles(dir.Path());
+        BackupDataListFile(dir.Path(), kDatFile);
         ADD_FAILURE() << "no error";
     } catch (const shared::FileWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / "Zarvo.dat.bak") + "\": Is a directory");
