@@ -50,9 +50,13 @@ TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
         [this](component::TQRCode* sender, bool watch) { QRCode1ChangedCode(sender, watch); });
     qr.SetOnClipboardRefused(
         [this](component::TQRCode*, const QString& reason) { QRCode1ClipboardRefused(reason); });
+    // the clipboard watch runs outside any event of the window: its errors come here
+    qr.SetErrorReport([this](const std::exception& e) { ReportError(ErrorText(e)); });
 
     CreateControls();
     Connect();
+    // every control of the settings panel and of the button bar's left part stays in sight
+    setMinimumSize(Panel2->width(), Panel2->height() + Panel3->height());
     resize(368, 441);
     setWindowTitle(QStringLiteral("Zarvo  Version 1.2  -  Data size = 0,  Capacity = 0"));
 }
@@ -104,7 +108,6 @@ QComboBox* TFrameForm::NewComboBox(const char* name, QWidget* parent, bool edita
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
         QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
-        box->lineEdit()->installEventFilter(this);
         connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { BoxTextEdited(box); });
     }
     return box;
@@ -161,6 +164,9 @@ void TFrameForm::CreateSettingsPanel() {
     ComboBox8 = NewComboBox("ComboBox8", p, true);
     ComboBox8->setGeometry(kControlLeft, RowY(3), 272, kHeight);
     NewLabel("下部のコメント", p, kLabelLeft, RowY(3), kLabelWidth, ComboBox8);
+    // Return reaches an editable box first, which hands it to its line edit past any filter there
+    for (QComboBox* box : {ComboBox1, ComboBox7, ComboBox8})
+        box->installEventFilter(this);
 
     // encoding
     ComboBox2 = NewComboBox("ComboBox2", p, false);
@@ -311,6 +317,10 @@ void TFrameForm::CreateEditorPane() {
     Label10->setBuddy(Memo1);
     for (QPushButton* b : {Button13, Button16, Button14, Button15})
         b->setEnabled(false);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{Button8, Edit7, Button10, Button9, Edit8, Button13,
+                                                      Button16, Button14, Button15, Memo1})
+        outerControls_.emplace_back(w, w->focusPolicy());
 }
 
 void TFrameForm::Connect() {
@@ -379,6 +389,18 @@ void TFrameForm::resizeEvent(QResizeEvent* event) {
     Panel6->setGeometry(365, top + 35, editorWidth, std::max(0, clientHeight - Panel3->height() - top - 35));
     Memo1->setGeometry(0, 0, Panel6->width(), Panel6->height());
     ScrollBox1->setGeometry(0, 0, clientWidth, std::max(0, top));
+    UpdateTabChain();
+}
+
+void TFrameForm::UpdateTabChain() {
+    // The editor pane and the print controls lie beyond the first-run width: Tab must not walk
+    // into them unseen (a digit would change the print count). A click on what shows still works.
+    const QRect client = rect();
+    for (const auto& [control, policy] : outerControls_) {
+        const QRect area(control->mapTo(this, QPoint(0, 0)), control->size());
+        const bool seen = !area.isEmpty() && client.contains(area);
+        control->setFocusPolicy(seen ? policy : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
 }
 
 void TFrameForm::showEvent(QShowEvent* event) {
@@ -407,18 +429,23 @@ void TFrameForm::closeEvent(QCloseEvent* event) {
 bool TFrameForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == ComboBox1->lineEdit()) {
+        auto* box = qobject_cast<QComboBox*>(watched);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && box) {
+            if (box == ComboBox1) {
                 ComboBox1KeyDown();
                 return true;
             }
-            if (watched == ComboBox7->lineEdit() || watched == ComboBox8->lineEdit()) {
+            if (box == ComboBox7 || box == ComboBox8) {
                 ComboBox7KeyDown();
                 return true;
             }
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TFrameForm::ReportError(const QString& text) {
+    dialogs_.Error(this, text);
 }
 
 } // namespace zarvo::app

@@ -7,6 +7,7 @@
 // (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag.
 #pragma once
 
+#include "app/application.h"
 #include "component/qrcode.h"
 #include "datalist/datalistmodel.h"
 #include "param/param.h"
@@ -18,6 +19,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -26,6 +29,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
+
+namespace zarvo::datalist {
+struct LoadedDataList;
+}
 
 namespace zarvo::app {
 
@@ -43,15 +50,16 @@ struct FrameEnvironment {
     std::shared_ptr<component::Clipboard> clipboard; // null: the system clipboard
 };
 
-class TFrameForm : public QWidget {
+class TFrameForm : public QWidget, public ErrorReporter {
     Q_OBJECT
 
   public:
     explicit TFrameForm(FrameEnvironment environment, QWidget* parent = nullptr);
     ~TFrameForm() override;
 
-    // The start-up sequence; the first show runs it. Reports a bad settings key or an unreadable
-    // "Zarvo.dat" and goes on with the first-run value or an empty list.
+    // The start-up sequence; the first show runs it. Reports a bad settings key, an unreadable
+    // "Zarvo.dat" or comment file, or a first drawing that fails, and goes on with the first-run
+    // value, an empty list or no symbol.
     void FormShow();
     // True once the start-up sequence has run: only then does a close write anything.
     bool Started() const { return started_; }
@@ -75,6 +83,8 @@ class TFrameForm : public QWidget {
     void AssignList(datalist::DataList list);
     // The status panels, the item caption, the data kind, the window caption, CheckBox1.
     void ShowStatus();
+    // An error that ended a command, in a message box.
+    void ReportError(const QString& text) override;
 
     // Runs the data list window over the list; set when that window joins. Button17 is enabled
     // only while it is set.
@@ -109,6 +119,8 @@ class TFrameForm : public QWidget {
     QComboBox* NewComboBox(const char* name, QWidget* parent, bool editable);
     QLabel* NewLabel(const char* utf8, QWidget* parent, int x, int y, int w, QWidget* buddy);
     QLabel* NewPanel(const char* name, QWidget* parent, int x, int y, int w, int h);
+    // Only controls the user sees whole are reached with Tab.
+    void UpdateTabChain();
 
     // frame_list.cpp: the data list
     void ComboBoxChange(QComboBox* box);
@@ -157,6 +169,8 @@ class TFrameForm : public QWidget {
     MainSettings CollectSettings() const;
     void LoadList(datalist::DataList list, int32_t storedIndex);
     void PlaceWindow(const MainSettings& settings);
+    // The list files that could not be taken, copied to ".bak" and reported in one message.
+    void ReportListFiles(const datalist::LoadedDataList& loaded);
 
     FrameEnvironment env_;
     Dialogs& dialogs_;
@@ -167,11 +181,12 @@ class TFrameForm : public QWidget {
     std::function<void(TFrameForm&)> dataListWindow_;
     bool started_ = false;
     bool starting_ = false;
-    bool listLoadFailed_ = false; // "Zarvo.dat" could not be read: kept unless the list changes
+    bool listFilesKept_ = false; // a list file could not be taken: kept unless the list changes
     bool listChanged_ = false;
     bool settingsUnreadable_ = false; // then the close does not write the settings either
     bool upDown3Ignore_ = false;
     bool closing_ = false;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> outerControls_; // may lie outside the window
 
   public:
     // The controls, named as documented (objectName too).

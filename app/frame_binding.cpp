@@ -143,7 +143,17 @@ void TFrameForm::ShowStatus() {
         Panel4->setText(QStringLiteral("0\u00D70"));
         ShowColoured(Panel5, U("表示出来ません。"), 255);
         // a picture refused for its size is not the data's fault: say so
-        Panel5->setToolTip(qr.PictureTooLarge() ? U("画像が大きすぎるため表示出来ません。") : QString());
+        switch (qr.LastDrawFailure()) {
+        case component::TDrawFailure::TooLarge:
+            Panel5->setToolTip(U("画像が大きすぎるため表示出来ません。"));
+            break;
+        case component::TDrawFailure::NoMemory:
+            Panel5->setToolTip(U("画像のためのメモリが足りないため表示出来ません。"));
+            break;
+        case component::TDrawFailure::None:
+            Panel5->setToolTip(QString());
+            break;
+        }
     }
 
     WriteItemCaption();

@@ -17,13 +17,17 @@ namespace zarvo::app {
 
 namespace {
 
+// The mark a line break shows as in a one-line box. Shift-JIS cannot hold it, so a typed one is
+// always a shown line break.
+constexpr QChar kBreakMark(0x21B5);
+
 // How an item's text shows in a one-line box: line breaks as a visible mark, so that a symbol
 // string of several lines stays one line.
 QString DisplayText(const std::string& bytes) {
     QString text = shared::Cp932ToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\u21B5"));
-    text.replace(QLatin1Char('\r'), QChar(0x21B5));
-    text.replace(QLatin1Char('\n'), QChar(0x21B5));
+    text.replace(QStringLiteral("\r\n"), QString(kBreakMark));
+    text.replace(QLatin1Char('\r'), kBreakMark);
+    text.replace(QLatin1Char('\n'), kBreakMark);
     return text;
 }
 
@@ -47,10 +51,12 @@ std::string TFrameForm::ShownText(QComboBox* box) const {
         return items[static_cast<size_t>(index)];
     QString typed = box->currentText();
     if (box == ComboBox1) {
+        typed.replace(kBreakMark, QLatin1Char('\n'));
         typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     } else {
         // a comment is one line in its file
+        typed.replace(kBreakMark, QLatin1Char(' '));
         typed.replace(QLatin1Char('\r'), QLatin1Char(' '));
         typed.replace(QLatin1Char('\n'), QLatin1Char(' '));
     }

@@ -53,22 +53,7 @@ void TFrameForm::FormShow() {
 
     // the data list files
     datalist::LoadedDataList loaded = datalist::LoadDataListFiles(env_.ProgramDir);
-    if (!loaded.StreamError.empty()) {
-        listLoadFailed_ = true;
-        QString text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") +
-                       QString::fromUtf8(loaded.StreamError.c_str());
-        try {
-            const std::vector<std::string> copies = datalist::BackupDataListFiles(env_.ProgramDir);
-            text += U("\n\n元のファイルを次の名前で残しました:");
-            for (const std::string& copy : copies)
-                text += QStringLiteral("\n") + QString::fromLocal8Bit(copy.c_str());
-        } catch (const std::exception& e) {
-            text += U("\n\n元のファイルの控えを作れませんでした: ") + QString::fromUtf8(e.what());
-        }
-        text +=
-            U("\n\n空のデータリストで続けます。データリストを変更しない限り、元のファイルは上書きしません。");
-        dialogs_.Error(this, text);
-    }
+    ReportListFiles(loaded);
 
     MainSettings settings;
     if (firstRun) {
@@ -97,7 +82,13 @@ void TFrameForm::FormShow() {
 
     LoadList(std::move(loaded.List), firstRun ? 0 : settings.CurrentItem);
 
-    qr.SetSymbolEnabled(true);
+    try {
+        qr.SetSymbolEnabled(true);
+    } catch (const std::exception& e) {
+        // the user can still mend the setting that failed; the start goes on, so that the close
+        // saves the mend and the items of this session
+        ReportError(U("シンボルを表示できませんでした。\n") + ErrorText(e));
+    }
     ShowStatus();
     ListPrintMode = false;
     CurrentIndex = ComboBox1->currentIndex();
@@ -105,6 +96,51 @@ void TFrameForm::FormShow() {
     ComboBox1->setFocus(); // ready for the first symbol string
     started_ = true;
     starting_ = false;
+}
+
+void TFrameForm::ReportListFiles(const datalist::LoadedDataList& loaded) {
+    QString text;
+    std::vector<const char*> setAside;
+    if (!loaded.StreamError.empty()) {
+        text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") +
+               QString::fromUtf8(loaded.StreamError.c_str());
+        setAside = {datalist::kDatFile, datalist::kUpFile, datalist::kDownFile};
+    }
+    for (const datalist::RefusedCommentFile& refused : loaded.RefusedComments) {
+        const QString name = QString::fromLatin1(refused.Name);
+        if (!text.isEmpty())
+            text += QStringLiteral("\n");
+        if (refused.Lines < 0)
+            text += U("コメントファイル \"%1\" を読み込めません: %2")
+                        .arg(name, QString::fromLocal8Bit(refused.Error.c_str()));
+        else
+            text +=
+                U("コメントファイル \"%1\" の行数 (%2) がデータの件数 (%3) と合わないため、読み込みません。")
+                    .arg(name)
+                    .arg(refused.Lines)
+                    .arg(loaded.List.Count());
+        setAside.push_back(refused.Name);
+    }
+    if (text.isEmpty())
+        return;
+
+    // nothing read is lost: the files stay as they are unless the list changes, and a copy of
+    // each is kept beside them
+    listFilesKept_ = true;
+    try {
+        QString copies;
+        for (const char* name : setAside)
+            if (const std::string copy = datalist::BackupDataListFile(env_.ProgramDir, name); !copy.empty())
+                copies += QStringLiteral("\n") + QString::fromLocal8Bit(copy.c_str());
+        if (!copies.isEmpty())
+            text += U("\n\n元のファイルを次の名前で残しました:") + copies;
+    } catch (const std::exception& e) {
+        text += U("\n\n元のファイルの控えを作れませんでした: ") + ErrorText(e);
+    }
+    text += loaded.StreamError.empty() ? U("\n\nそのコメントは空で続けます。")
+                                       : U("\n\n空のデータリストで続けます。");
+    text += U("データリストを変更しない限り、元のファイルは上書きしません。");
+    dialogs_.Error(this, text);
 }
 
 void TFrameForm::PlaceWindow(const MainSettings& s) {
@@ -259,9 +295,9 @@ MainSettings TFrameForm::CollectSettings() const {
 
 bool TFrameForm::FormCloseQuery() {
     QStringList failures;
-    // the list files as one set; a list that could not be read stays as it is on disk unless
-    // the user built a new one
-    if (!listLoadFailed_ || listChanged_) {
+    // the list files as one set; files that could not be taken stay as they are on disk unless
+    // the user changed the list
+    if (!listFilesKept_ || listChanged_) {
         try {
             datalist::SaveDataListFiles(env_.ProgramDir, list_);
         } catch (const std::exception& e) {

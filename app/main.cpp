@@ -1,17 +1,20 @@
 // zarvo: the desktop program.
+#include "app/application.h"
 #include "app/frame.h"
 #include "app/programdir.h"
 #include "component/picture/text.h"
 #include "shared/dialogs.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <cstdio>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    zarvo::app::TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarvo"));
+    if (!zarvo::app::InstallQtTranslation(app))
+        std::fputs("zarvo: Qt's Japanese texts (qtbase_ja.qm) are not installed\n", stderr);
     zarvo::component::InstallFontSubstitutions();
 
     const QString dir =

@@ -63,11 +63,13 @@ class DataFileError : public std::runtime_error {
 enum class TDrawFailure {
     None,     // nothing, or the data does not fit (SymbolDisped tells)
     TooLarge, // the picture would exceed kMaxPicturePixels: refused before allocating
+    NoMemory, // the memory for the picture could not be allocated
 };
 
-// Largest picture drawn, in pixels (width × height): 2 GiB pixels. Above it the drawing is
-// refused ("cannot be shown") instead of allocating.
-inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 31;
+// Largest picture drawn, in pixels (width × height): 2 GiB of 32-bit pixel data. Above it the
+// drawing is refused ("cannot be shown") instead of allocating: a larger picture takes seconds to
+// paint and more memory than a desktop can spare.
+inline constexpr int64_t kMaxPicturePixels = (int64_t{1} << 31) / 4;
 
 class TQRCode {
   public:
@@ -341,6 +343,9 @@ class TQRCode {
     void PaintComments(Canvas& canvas, QSize upExtent, QSize downExtent);
     void NumberComments(int32_t k, const std::string& up, const std::string& down);
     bool Refuse(int64_t width, int64_t height);
+    // A white bitmap of the control's size as the picture; false (NoMemory, no picture) when its
+    // memory cannot be had.
+    bool NewWhiteBitmap();
     void SetControlSize(int32_t width, int32_t height);
     void Invalidate();
     void UpdateClipboardChain();

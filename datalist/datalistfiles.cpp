@@ -61,14 +61,25 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, int& error
     return ReadStatus::Read;
 }
 
-// The comments of one kind: the file's lines when there is one per item, else empty ones.
-std::vector<std::string> LoadComments(const std::string& path, size_t count) {
+// The comments of one kind: the file's lines when there is one per item, else empty ones (and the
+// file is listed as refused when it exists).
+std::vector<std::string> LoadComments(const std::string& dir, const char* name, size_t count,
+                                      std::vector<RefusedCommentFile>& refused) {
     std::string bytes;
     int error = 0;
-    if (ReadWholeFile(path, bytes, error) == ReadStatus::Read) {
+    switch (ReadWholeFile(PathIn(dir, name), bytes, error)) {
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::Failed:
+        refused.push_back({name, -1, std::strerror(error)});
+        break;
+    case ReadStatus::Read: {
         std::vector<std::string> lines = SplitLines(bytes);
         if (lines.size() == count)
             return lines;
+        refused.push_back({name, static_cast<int64_t>(lines.size()), std::string()});
+        break;
+    }
     }
     return std::vector<std::string>(count);
 }
@@ -139,32 +150,28 @@ LoadedDataList LoadDataListFiles(const std::string& dir) {
         return loaded;
     }
     bytes = std::string();
-    std::vector<std::string> ups = LoadComments(PathIn(dir, kUpFile), codes.size());
-    std::vector<std::string> downs = LoadComments(PathIn(dir, kDownFile), codes.size());
+    std::vector<std::string> ups = LoadComments(dir, kUpFile, codes.size(), loaded.RefusedComments);
+    std::vector<std::string> downs = LoadComments(dir, kDownFile, codes.size(), loaded.RefusedComments);
     loaded.List.Assign(std::move(codes), std::move(ups), std::move(downs));
     loaded.DatFound = true;
     return loaded;
 }
 
-std::vector<std::string> BackupDataListFiles(const std::string& dir) {
-    std::vector<std::string> written;
-    for (const char* name : {kDatFile, kUpFile, kDownFile}) {
-        const std::string path = PathIn(dir, name);
-        const std::string backup = path + ".bak";
-        std::string bytes;
-        int error = 0;
-        switch (ReadWholeFile(path, bytes, error)) {
-        case ReadStatus::Missing:
-            continue;
-        case ReadStatus::Failed:
-            throw FileWriteError(backup, error);
-        case ReadStatus::Read:
-            break;
-        }
-        shared::WriteFileAtomically(backup, bytes.data(), bytes.size());
-        written.push_back(backup);
+std::string BackupDataListFile(const std::string& dir, const char* name) {
+    const std::string path = PathIn(dir, name);
+    const std::string backup = path + ".bak";
+    std::string bytes;
+    int error = 0;
+    switch (ReadWholeFile(path, bytes, error)) {
+    case ReadStatus::Missing:
+        return std::string();
+    case ReadStatus::Failed:
+        throw FileWriteError(backup, error);
+    case ReadStatus::Read:
+        break;
     }
-    return written;
+    shared::WriteFileAtomically(backup, bytes.data(), bytes.size());
+    return backup;
 }
 
 void SaveDataListFiles(const std::string& dir, const DataList& list) {

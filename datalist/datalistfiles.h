@@ -22,23 +22,32 @@ std::vector<std::string> SplitLines(const std::string& bytes);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
+// A comment file that exists but was not taken: its comments start empty.
+struct RefusedCommentFile {
+    const char* Name = nullptr; // kUpFile or kDownFile
+    int64_t Lines = -1;         // the lines it holds; -1 when it could not be read
+    std::string Error;          // why it could not be read (Lines -1)
+};
+
 struct LoadedDataList {
     DataList List;
     bool DatFound = false;   // "Zarvo.dat" existed and was read (it may have held no strings)
     std::string StreamError; // non-empty: "Zarvo.dat" exists but could not be read or parsed; the
                              // message starts with "Zarvo.dat: ". DatFound is false and List empty.
+    std::vector<RefusedCommentFile> RefusedComments; // in the order up, down
 };
 
 // Reads the three files in dir. A missing "Zarvo.dat" gives an empty list. A comment file that is
 // missing, unreadable, or has a number of lines other than the number of symbol strings gives as
-// many empty comments of that kind. Never throws for what the files hold (only std::bad_alloc).
+// many empty comments of that kind; the last two are listed in RefusedComments. Never throws for
+// what the files hold (only std::bad_alloc).
 LoadedDataList LoadDataListFiles(const std::string& dir);
 
-// Copies each of the three files that exists in dir to "<name>.bak" beside it (replacing an older
-// backup whole) and returns the paths of the backups written, in the order dat, up, down. Throws
-// FileWriteError (filewrite.h) naming the backup when a file cannot be read or its copy written;
-// backups written before the failure stay.
-std::vector<std::string> BackupDataListFiles(const std::string& dir);
+// Copies one of the three files in dir (kDatFile, kUpFile, kDownFile) to "<name>.bak" beside it
+// (replacing an older backup whole) and returns the backup's path, or an empty string when the
+// file does not exist. Throws FileWriteError (filewrite.h) naming the backup when the file cannot
+// be read or its copy written.
+std::string BackupDataListFile(const std::string& dir, const char* name);
 
 // Writes the three files in dir as one set: afterwards they are all new or, when this throws, all
 // as they were (see WriteFilesAtomically in filewrite.h for the one window left). A CR or LF inside

@@ -1,9 +1,8 @@
 #include "shared/dialogs.h"
 
-#include "shared/cp932.h"
+#include "shared/fontdialog.h"
 
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 
 namespace zarvo::shared {
@@ -40,21 +39,10 @@ std::optional<component::TColor> QtDialogs::ChooseColor(QWidget* parent, compone
 }
 
 std::optional<component::TFont> QtDialogs::ChooseFont(QWidget* parent, const component::TFont& initial) {
-    QFont preset = component::ToQFont(initial);
-    preset.setPointSize(initial.Size);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, preset, parent);
-    if (!ok)
+    TFontDialog dialog(initial, parent);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    component::TFont result = initial;
-    result.Name = shared::QStringToCp932(chosen.family()); // TextError reaches the caller
-    if (chosen.pointSize() > 0)
-        result.Size = chosen.pointSize();
-    result.Bold = chosen.bold();
-    result.Italic = chosen.italic();
-    result.Underline = chosen.underline();
-    result.StrikeOut = chosen.strikeOut();
-    return result;
+    return dialog.Font();
 }
 
 } // namespace zarvo::shared

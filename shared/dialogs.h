@@ -23,13 +23,13 @@ class Dialogs {
     virtual bool Ask(QWidget* parent, const QString& text) = 0;
     // The colour dialog preset to initial; nothing when the user cancels.
     virtual std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) = 0;
-    // The font dialog preset to initial; nothing when the user cancels. The colour and the
-    // character set of initial are kept unless the dialog changes them. Throws
-    // shared::TextError for a face name that Shift-JIS cannot hold.
+    // The font dialog with its colour, preset to initial; nothing when the user cancels. The
+    // character set of initial is kept, and so is its face name when the face chosen is the one
+    // it is drawn with. Throws shared::TextError for a face name that Shift-JIS cannot hold.
     virtual std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) = 0;
 };
 
-// The real dialogs: QMessageBox, QColorDialog, QFontDialog, captioned "Zarvo".
+// The real dialogs: QMessageBox, QColorDialog, TFontDialog, captioned "Zarvo".
 class QtDialogs : public Dialogs {
   public:
     void Inform(QWidget* parent, const QString& text) override;

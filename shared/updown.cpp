@@ -1,5 +1,6 @@
 #include "shared/updown.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -60,6 +61,14 @@ void TUpDown::Show() {
 }
 
 bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == associate_ && event->type() == QEvent::FocusOut) {
+        // Typed text applies only on Return or an arrow: a box left without them shows again the
+        // position in use, which is also what the close saves. Another window taking the focus
+        // for a while leaves the typing alone.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Show();
+    }
     if (watched == associate_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {

@@ -21,7 +21,8 @@ class TUpDown : public QWidget {
     int Position() const { return position_; }
     // Clamped into the range; shown in the associated edit box. Signals nothing.
     void SetPosition(int value);
-    // The edit box that shows the position; its Up and Down keys click the arrows.
+    // The edit box that shows the position; its Up and Down keys click the arrows, and leaving it
+    // shows the position again in place of a number typed without Return.
     void SetAssociate(QLineEdit* edit);
     // The position the edit box's text asks for, within the range: a number above the range gives
     // Max, below it Min; a text that is no number keeps the position. Shows the result.

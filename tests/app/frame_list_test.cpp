@@ -1,4 +1,5 @@
 // The data list as the user works it in the main window: storing, selecting, deleting, moving.
+#include "datalist/datalistfiles.h"
 #include "tests/app/frame_test_support.h"
 
 namespace frametest {
@@ -29,7 +30,7 @@ TEST_F(FrameList, ReturnStoresANewTextAfterTheCurrentItem) {
     EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), QString());
     EXPECT_EQ(Code(), "B");
     TypeInto("ComboBox7", U("上のコメント"));
-    Enter("ComboBox1");
+    Enter("ComboBox1", true); // the keypad's Enter too
 
     EXPECT_EQ(Items("ComboBox1"), (Texts{U("A"), U("B"), U("X"), U("C")}));
     EXPECT_EQ(Items("ComboBox7"), (Texts{QString(), QString(), U("上のコメント"), QString()}));
@@ -63,7 +64,7 @@ TEST_F(FrameList, ReturnInACommentBoxStoresBothComments) {
     Pick("ComboBox1", 1);
     TypeInto("ComboBox7", U("うえ"));
     TypeInto("ComboBox8", U("した"));
-    QTest::keyClick(Find<QComboBox>("ComboBox8")->lineEdit(), Qt::Key_Enter); // the keypad's Enter too
+    Enter("ComboBox8", true); // the keypad's Enter too
 
     EXPECT_EQ(form->List().Up(1), S("うえ"));
     EXPECT_EQ(form->List().Down(1), S("した"));
@@ -131,6 +132,11 @@ TEST_F(FrameList, ArrowsMoveTheItemButNotPastTheEnds) {
     EXPECT_EQ(Code(), "A");
     EXPECT_EQ(form->QRCode1().CommentDown(), S("Aの下"));
     EXPECT_EQ(Text("Label1"), U("シンボル文字列 (3 of 3)"));
+    ClickArrow("UpDown3", true); // the selection follows the item up
+    EXPECT_EQ(Items("ComboBox1"), (Texts{U("B"), U("A"), U("C")}));
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 1);
+    EXPECT_EQ(Code(), "A");
+    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (2 of 3)"));
 }
 
 TEST_F(FrameList, TheArrowsResetTheirCountAboveAThousandAndSkipOneClick) {
@@ -197,12 +203,10 @@ class FrameListMore : public FrameTest {
 TEST_F(FrameListMore, LeavingTheSymbolBoxSelectsNothingByItself) {
     // the box must not pick an item of the same text on its own: the comment boxes would then
     // disagree with it
-    QApplication::setActiveWindow(form.get());
-    QLineEdit* symbolBox = Find<QComboBox>("ComboBox1")->lineEdit();
+    QComboBox* symbolBox = Find<QComboBox>("ComboBox1");
     TypeInto("ComboBox1", U("A"));
-    QTRY_VERIFY(symbolBox->hasFocus());
-    QTest::keyClick(symbolBox, Qt::Key_Tab); // focus moves on: the box finishes its editing
-    QTRY_VERIFY(!symbolBox->hasFocus());
+    Key(Qt::Key_Tab); // focus moves on: the box finishes its editing
+    EXPECT_FALSE(symbolBox->hasFocus());
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), -1);
     EXPECT_EQ(form->CurrentIndex, 1);
     EXPECT_EQ(Items("ComboBox1").size(), 2u);
@@ -237,6 +241,22 @@ TEST_F(DataListWindow, TheFirstItemOfAnEmptyListIsOneOfOne) {
     EXPECT_EQ(form->List().Down(0), S("下"));
 }
 
+TEST_F(DataListWindow, AnItemOfSeveralLinesIsEditedInTheSymbolBox) {
+    zarvo::datalist::DataList list;
+    list.Append("line 1\r\nline 2", "", "");
+    zarvo::datalist::SaveDataListFiles(QFile::encodeName(dir.path()).toStdString(), list);
+    Start();
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), U("line 1\u21B5line 2"));
+    FocusOn("ComboBox1");
+    Key(Qt::Key_End);
+    QTest::keyClick(form->windowHandle(), '!');
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_EQ(form->List().Count(), 2);
+    EXPECT_EQ(form->List().Code(1), "line 1\r\nline 2!");
+    EXPECT_EQ(form->QRCode1().Code(), "line 1\r\nline 2!");
+}
+
 TEST_F(DataListWindow, ItsReturnedRowIsSelectedWithinTheListThatIsLeft) {
     Start();
     for (const char* code : {"A", "B", "C", "D"})
@@ -248,7 +268,7 @@ TEST_F(DataListWindow, ItsReturnedRowIsSelectedWithinTheListThatIsLeft) {
         edited.Append("A", "", "");
         edited.Append("B", "", "");
         main.AssignList(edited);
-        main.ListReturnIndex = 3;
+        main.ListReturnIndex = 2; // one past the rows that are left
     });
     Click("Button17");
     EXPECT_EQ(form->CurrentIndex, 1);

@@ -90,12 +90,18 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
         std::function<void(const TempDir&)> files;
         bool datFound;
         Lines codes, ups, downs;
+        Lines refused; // the comment files set aside, with their line counts
     } cases[] = {
-        {"nothing there", [](const TempDir&) {}, false, none, none, none},
+        {"nothing there", [](const TempDir&) {}, false, none, none, none, none},
         {"comments without symbol strings", [](const TempDir& d) { Write(d / kUpFile, "a\r\nb\r\n"); }, false,
-         none, none, none},
-        {"an empty list", [](const TempDir& d) { Write(d / kDatFile, Dat({})), Write(d / kUpFile, "a\r\n"); },
-         true, none, none, none},
+         none, none, none, none},
+        {"an empty list",
+         [](const TempDir& d) { Write(d / kDatFile, Dat({})), Write(d / kUpFile, "a\r\n"); },
+         true,
+         none,
+         none,
+         none,
+         {"ZarvoUp.txt 1"}},
         {"all three matching",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A", "B"}));
@@ -105,7 +111,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A", "B"},
          {"up A", "up B"},
-         {"", "down B"}},
+         {"", "down B"},
+         none},
         {"one comment line short",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A", "B", "C"}));
@@ -115,7 +122,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A", "B", "C"},
          {"", "", ""},
-         {"x", "y", "z"}},
+         {"x", "y", "z"},
+         {"ZarvoUp.txt 2"}},
         {"one comment line too many",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A"}));
@@ -124,7 +132,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A"},
          {""},
-         {""}},
+         {""},
+         {"ZarvoUp.txt 2"}},
         {"comment files missing or a directory",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A"}));
@@ -133,7 +142,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A"},
          {""},
-         {""}},
+         {""},
+         {"ZarvoDn.txt -1"}},
     };
     for (const auto& c : cases) {
         const TempDir dir;
@@ -144,6 +154,10 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
         EXPECT_EQ(loaded.List.Codes(), c.codes) << c.what;
         EXPECT_EQ(loaded.List.Ups(), c.ups) << c.what;
         EXPECT_EQ(loaded.List.Downs(), c.downs) << c.what;
+        Lines refused;
+        for (const RefusedCommentFile& r : loaded.RefusedComments)
+            refused.push_back(std::string(r.Name) + " " + std::to_string(r.Lines));
+        EXPECT_EQ(refused, c.refused) << c.what;
     }
 }
 
@@ -282,22 +296,28 @@ TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{kDatFile, kDownFile, kUpFile}));
 }
 
-TEST(BackupDataListFiles, CopiesTheFilesThatExist) {
+TEST(BackupDataListFile, CopiesTheFileWhenItExists) {
     const TempDir dir;
-    EXPECT_EQ(BackupDataListFiles(dir.Path()), std::vector<std::string>());
+    const auto backUpAll = [&dir] {
+        std::vector<std::string> written;
+        for (const char* name : {kDatFile, kUpFile, kDownFile})
+            if (std::string backup = BackupDataListFile(dir.Path(), name); !backup.empty())
+                written.push_back(backup);
+        return written;
+    };
+    EXPECT_EQ(backUpAll(), std::vector<std::string>());
 
     Write(dir / kDatFile, "not even a stream");
     Write(dir / kDownFile, "down\r\n");
     Write(dir / "ZarvoDn.txt.bak", "an older backup that is longer");
-    EXPECT_EQ(BackupDataListFiles(dir.Path()),
-              (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
+    EXPECT_EQ(backUpAll(), (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
     EXPECT_EQ(Read(dir / "Zarvo.dat.bak"), "not even a stream");
     EXPECT_EQ(Read(dir / "ZarvoDn.txt.bak"), "down\r\n");
 
     fs::remove(dir / kDatFile);
     fs::create_directory(dir / kDatFile);
     try {
-        BackupDataListFiles(dir.Path());
+        BackupDataListFile(dir.Path(), kDatFile);
         ADD_FAILURE() << "no error";
     } catch (const shared::FileWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / "Zarvo.dat.bak") + "\": Is a directory");

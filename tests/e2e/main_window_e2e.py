@@ -1,0 +1,189 @@
+#!/usr/bin/env python3
+"""The main window in a user's hands: the real zarvo program under an X server, typed at with
+real X key events (xdotool), closed as a window manager closes it (WM_DELETE_WINDOW).
+
+Usage (under an X server, e.g. xvfb-run -a): main_window_e2e.py PATH/TO/zarvo
+"""
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from Xlib import X, display, protocol
+
+ZARVO = None  # the program under test, from the command line
+TIMEOUT = 20  # seconds any single wait may take
+
+
+def xdotool(*args):
+    return subprocess.run(("xdotool",) + args, check=True, capture_output=True, text=True,
+                          timeout=TIMEOUT).stdout
+
+
+class Run:
+    """One run of the program, started from a copy in the program directory so that its settings
+    and data list files are written there."""
+
+    def __init__(self, directory):
+        home = os.path.join(directory, "home")
+        runtime = os.path.join(directory, "runtime")
+        os.makedirs(home, exist_ok=True)
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=runtime, XDG_DATA_HOME=home,
+                   XDG_CONFIG_HOME=home, QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
+        self.process = subprocess.Popen([os.path.join(directory, "zarvo")], cwd=directory, env=env)
+        # --onlyvisible: Qt's hidden selection owner window carries the program's name too
+        self.window = xdotool("search", "--sync", "--onlyvisible", "--pid", str(self.process.pid),
+                              "--name", "Zarvo").split()[0]
+        xdotool("windowfocus", "--sync", self.window)
+        self.x = display.Display()
+        # the program's answers to pings come to the root window
+        self.x.screen().root.change_attributes(event_mask=X.StructureNotifyMask)
+        self.x_window = self.x.create_resource_object("window", int(self.window))
+        self.pings = 0
+        self.sync()
+
+    def send(self, *data):
+        message = protocol.event.ClientMessage(
+            window=self.x_window, client_type=self.x.intern_atom("WM_PROTOCOLS"),
+            data=(32, list(data) + [0] * (5 - len(data))))
+        self.x_window.send_event(message, event_mask=X.NoEventMask)
+        self.x.flush()
+
+    def sync(self):
+        """Waits until the program has handled everything sent to it so far: it answers a ping
+        (_NET_WM_PING) from its event loop. xdotool types a character by changing the keymap for a
+        moment, so a program still busy with earlier events would read a later keymap."""
+        self.pings += 1
+        ping = self.x.intern_atom("_NET_WM_PING")
+        self.send(ping, self.pings, int(self.window))
+        deadline = time.monotonic() + TIMEOUT
+        while time.monotonic() < deadline:
+            while self.x.pending_events():
+                event = self.x.next_event()
+                if (event.type == X.ClientMessage and event.data[1][0] == ping
+                        and event.data[1][1] == self.pings):
+                    return
+            select.select([self.x.fileno()], [], [], 0.05)
+        raise AssertionError("the program does not answer")
+
+    def caption(self):
+        return xdotool("getwindowname", self.window).strip()
+
+    def wait_caption(self, part):
+        deadline = time.monotonic() + TIMEOUT
+        caption = self.caption()
+        while part not in caption:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"the caption {caption!r} never showed {part!r}")
+            time.sleep(0.05)
+            caption = self.caption()
+        return caption
+
+    def type(self, text):
+        """Types text with xdotool. A character without a key of its own gets a spare key first,
+        which the program learns before the typing starts: xdotool would bind it for the moment of
+        its key press only, and a program that reads the keymap a little later gets nothing."""
+        spare = self.spare_keys()
+        bound = []
+        for character in sorted(set(text)):
+            if ord(character) >= 0x80:
+                keycode = spare.pop(0)
+                keysym = 0x01000000 + ord(character)
+                self.x.change_keyboard_mapping(keycode, [(keysym, keysym)])
+                bound.append(keycode)
+        self.sync()
+        xdotool("type", "--delay", "30", text)
+        self.sync()
+        for keycode in bound:
+            self.x.change_keyboard_mapping(keycode, [(X.NoSymbol, X.NoSymbol)])
+        self.x.flush()
+
+    def spare_keys(self):
+        first = self.x.display.info.min_keycode
+        count = self.x.display.info.max_keycode - first + 1
+        mapping = self.x.get_keyboard_mapping(first, count)
+        return [first + i for i, keysyms in enumerate(mapping) if not any(keysyms)]
+
+    def key(self, *keys):
+        self.sync()
+        xdotool("key", "--delay", "30", *keys)
+
+    def close(self):
+        """Asks the window to close, as a window manager does, and waits for the program to end."""
+        self.send(self.x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime)
+        status = self.process.wait(timeout=TIMEOUT)
+        self.x.close()
+        return status
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class MainWindow(unittest.TestCase):
+    def setUp(self):
+        self.directory = tempfile.mkdtemp(prefix="zarvo-e2e-")
+        shutil.copy2(ZARVO, os.path.join(self.directory, "zarvo"))
+        self.runs = []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.kill()
+        shutil.rmtree(self.directory, ignore_errors=True)
+
+    def start(self):
+        run = Run(self.directory)
+        self.runs.append(run)
+        return run
+
+    def read(self, name):
+        with open(os.path.join(self.directory, name), "rb") as f:
+            return f.read()
+
+    def test_items_a_comment_and_the_version_survive_a_restart(self):
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 0,")
+        # the symbol box has the focus at start
+        zarvo.type("東京タワー")
+        zarvo.key("Return")
+        zarvo.wait_caption("Data size = 10,")
+        zarvo.key("ctrl+a")
+        zarvo.type("second")
+        zarvo.key("KP_Enter")
+        zarvo.wait_caption("Data size = 6,")
+        # Tab: the binary-notation check box, then the upper comment
+        zarvo.key("Tab", "Tab")
+        zarvo.type("上のコメント")
+        zarvo.key("Return")
+        # Tab: the lower comment, the encoding mode, the level, the mask, then the version
+        zarvo.key("Tab", "Tab", "Tab", "Tab", "Tab", "ctrl+a")
+        zarvo.type("3")
+        zarvo.key("Return")
+        zarvo.wait_caption("Data size = 6,  Capacity = 53")
+        self.assertEqual(zarvo.close(), 0)
+
+        dat = self.read("Zarvo.dat")
+        self.assertTrue(dat.startswith(b"TPF0"))
+        for item in ("東京タワー", "second"):
+            self.assertIn(item.encode("cp932"), dat)
+        self.assertEqual(self.read("ZarvoUp.txt").decode("cp932"), "\r\n上のコメント\r\n")
+        self.assertEqual(self.read("ZarvoDn.txt"), b"\r\n\r\n")
+        ini = self.read("zarvo.ini").decode("cp932")
+        self.assertIn("\r\nバージョン=3\r\n", ini)
+        self.assertIn("\r\nシンボル文字列=1\r\n", ini)
+
+        # the next start shows the stored item at the stored version
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 6,  Capacity = 53")
+        self.assertEqual(zarvo.close(), 0)
+
+
+if __name__ == "__main__":
+    ZARVO = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
