@@ -6,12 +6,16 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarvo"));
+    // The desktop entry and the icon theme name it "zarvo": the desktop matches the window to them
+    QGuiApplication::setDesktopFileName(QStringLiteral("zarvo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarvo")));
     zarvo::component::InstallFontSubstitutions();
 
     const QString dir =
