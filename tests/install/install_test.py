@@ -321,6 +321,13 @@ def find_window(display, pid):
     return None
 
 
+def has_icon(display, window):
+    from Xlib import X
+
+    icon = window.get_full_property(display.intern_atom("_NET_WM_ICON"), X.AnyPropertyType)
+    return icon is not None and len(icon.value) > 2
+
+
 def close_like_a_window_manager(display, window):
     from Xlib import X, protocol
 
@@ -341,7 +348,10 @@ def session(plan):
         runtime = os.path.join(home, "runtime")
         os.makedirs(runtime, mode=0o700)
         env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_") and k != "QT_QPA_PLATFORM"}
-        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, LANG="C.UTF-8")
+        # the installed share/ first, as /usr/share is for a package, so that the icon theme finds
+        # the installed icon
+        data_dirs = os.path.join(plan["prefix"], "share") + ":/usr/local/share:/usr/share"
+        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, XDG_DATA_DIRS=data_dirs, LANG="C.UTF-8")
         env.update({k: os.path.join(home, v) for k, v in extra.items()})
         program = subprocess.Popen(plan["command"], env=env, cwd=home)
         window = None
@@ -354,6 +364,10 @@ def session(plan):
             print(f"{name}: no window of zarvo appeared (exit {program.wait()})")
             return 1
         time.sleep(1.0)  # the start-up reads the settings on the first show
+        if not has_icon(display, window):
+            program.kill()
+            print(f"{name}: the window has no icon: the theme did not find the installed one")
+            return 1
         close_like_a_window_manager(display, window)
         try:
             status = program.wait(timeout=30)
