@@ -6,6 +6,7 @@
 #include "shared/dialogs.h"
 
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <cstdio>
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zarvo"));
     if (!zarvo::app::InstallQtTranslation(app))
         std::fputs("zarvo: Qt's Japanese texts (qtbase_ja.qm) are not installed\n", stderr);
+    // The desktop entry and the icon theme name it "zarvo": the desktop matches the window to them
+    QGuiApplication::setDesktopFileName(QStringLiteral("zarvo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarvo")));
     zarvo::component::InstallFontSubstitutions();
 
     const QString dir =
