@@ -35,6 +35,7 @@ TProgressForm::TProgressForm(QWidget* parent)
 void TProgressForm::Begin(int64_t maximum) {
     ProgressBar1->setRange(0, static_cast<int>(std::clamp<int64_t>(maximum, 0, INT_MAX)));
     ProgressBar1->setValue(0);
+    position_ = 0;
     working_ = QApplication::activeWindow();
     if (const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
@@ -44,14 +45,17 @@ void TProgressForm::Begin(int64_t maximum) {
 }
 
 void TProgressForm::StepIt() {
-    if (ProgressBar1->value() < ProgressBar1->maximum())
-        ProgressBar1->setValue(ProgressBar1->value() + 1);
+    if (position_ < ProgressBar1->maximum())
+        ++position_;
     KeepResponsive();
 }
 
 void TProgressForm::KeepResponsive() {
+    // The bar repaints itself at once whenever its value moves a visible step: between these
+    // moments, that would cost more than the steps' work
     if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventIntervalMs)
         return;
+    ProgressBar1->setValue(position_);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceEvents_.start();
 }

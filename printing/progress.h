@@ -34,10 +34,13 @@ class TProgressForm : public QWidget, public Progress {
 
     // Shows the window centred on the screen.
     void Begin(int64_t maximum) override;
-    // Steps the bar; every few hundredths of a second the program's windows are repainted and
-    // the window system is answered (user input waits until the work is done).
+    // Steps the bar. Every few hundredths of a second the bar shows the position, the program's
+    // windows are repainted and the window system is answered (user input waits until the work
+    // is done).
     void StepIt() override;
     void End() override;
+    // The position stepped to, which the bar shows at the next of those moments.
+    int Position() const { return position_; }
 
     QProgressBar* ProgressBar1;
 
@@ -45,6 +48,7 @@ class TProgressForm : public QWidget, public Progress {
     void KeepResponsive();
 
     QElapsedTimer sinceEvents_;
+    int position_ = 0;
     QPointer<QWidget> working_; // the active window when the bar came
 };
 

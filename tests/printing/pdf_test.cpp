@@ -68,7 +68,7 @@ class PdfPrint : public ::testing::Test {
         pdf = std::make_unique<zarvo::printing::QtPrintDevice>(dir.filePath(QStringLiteral("default.pdf")));
         host.printer = pdf.get();
         // The user picks a PDF file in the print dialog
-        host.dialogs.choose = [this](QPrinter& printer) {
+        host.dialogs.choosePrinter = [this](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(file);
         };

@@ -1,11 +1,10 @@
 // The preview window on a 1024 × 768 screen at 96 dpi with the recording printer (600 dpi,
 // 4760 × 6814): its sizes, frames and labels, paging, "等倍", copy and save, the list mode's page
 // count, and the progress window while pages are drawn.
-#define ZX_USE_UTF8 1
-
 #include "component/picture/imagefiles.h"
 #include "printing/preview.h"
 #include "printing/printcommands.h"
+#include "tests/component/symbol_picture.h"
 #include "tests/printing/printtest_support.h"
 
 #include <QFile>
@@ -14,7 +13,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
-#include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 
 namespace printingtest {
@@ -23,14 +21,8 @@ namespace {
 using zarvo::printing::TPreviewForm;
 
 std::string Decode(const QImage& image) {
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    const ZXing::Result result =
-        ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                            static_cast<int>(gray.bytesPerLine())},
-                           hints);
-    return result.isValid() ? std::string(result.bytes().begin(), result.bytes().end()) : std::string();
+    const std::vector<uint8_t> bytes = zarvo::component::picture_test::ZxingBytes(image);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 bool White(const QImage& image, int x, int y) {
@@ -171,8 +163,8 @@ TEST_F(Preview, SameSizeShowsThePictureAtItsScreenSize) {
 TEST_F(Preview, CopiesThePreviewImage) {
     TPreviewForm& p = Open();
     QTest::mouseClick(p.Button6, Qt::LeftButton);
-    ASSERT_TRUE(host.clipboard->data);
-    const QImage copied = qvariant_cast<QImage>(host.clipboard->data->imageData());
+    ASSERT_TRUE(host.clipboard->last);
+    const QImage copied = qvariant_cast<QImage>(host.clipboard->last->imageData());
     EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), Image());
 }
 
@@ -271,7 +263,7 @@ TEST(Progress, AnswersTheEventLoopWhileItSteps) {
     progress.Begin(2);
     for (int i = 0; i < 5; ++i)
         progress.StepIt();
-    EXPECT_EQ(progress.ProgressBar1->value(), 2);
+    EXPECT_EQ(progress.Position(), 2);
     progress.End();
 }
 

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     host.printer = &printer;
     host.list = printingtest::JapaneseItems();
     host.Show(0);
-    host.printCount = 10;
+    host.printCount = 100; // two pages
     host.fields.PrintColSpace = 10;
 
     bool ok = true;

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
-#include <limits>
 #include <random>
 #include <vector>
 
@@ -51,11 +50,6 @@ TEST(PrinterPixels, SameAs32BitsWhereThoseDidNotOverflow) {
             << pixels << " " << dpi << " " << m << " " << screen;
     }
     EXPECT_GT(compared, 1000);
-}
-
-TEST(PrinterPixels, SaturatesInsteadOfOverflowing) {
-    const int64_t huge = std::numeric_limits<int64_t>::max() / 2;
-    EXPECT_EQ(ToPrinterPixels(huge, 1200, 1000, 96), std::numeric_limits<int64_t>::max() / 96 / 100);
 }
 
 // The grid's counting loop as the print settings describe it.
@@ -258,31 +252,6 @@ TEST(Preview, SameSizeMagnification) {
     // take the truncations)
     const int64_t printed = ToPrinterPixels(200, 600, 160, 96);
     EXPECT_EQ(Scaled(printed, 10), 200);
-}
-
-TEST(Spacing, StepsByButtonAndModifiers) {
-    struct {
-        MouseButton button;
-        bool shift, ctrl, alt;
-        int32_t step;
-    } cases[] = {
-        {MouseButton::Left, false, false, false, -1}, {MouseButton::Right, false, false, false, 1},
-        {MouseButton::Left, true, false, false, -10}, {MouseButton::Right, true, true, true, 10},
-        {MouseButton::Left, false, true, false, -5},  {MouseButton::Right, false, true, true, 5},
-        {MouseButton::Left, false, false, true, -2},  {MouseButton::Right, false, false, true, 2},
-        {MouseButton::Other, true, false, false, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SpacingStep(c.button, c.shift, c.ctrl, c.alt), c.step);
-}
-
-TEST(Spacing, ClampedTo0Through2000) {
-    EXPECT_EQ(StepSpacing(10, -1), 9);
-    EXPECT_EQ(StepSpacing(5, -10), 0);
-    EXPECT_EQ(StepSpacing(0, -1), 0);
-    EXPECT_EQ(StepSpacing(1995, 10), 2000);
-    EXPECT_EQ(StepSpacing(2000, 1), 2000);
-    EXPECT_EQ(StepSpacing(std::numeric_limits<int32_t>::max(), 10), 2000); // no overflow
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "tests/printing/recordingdevice.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -38,56 +39,8 @@ inline std::string S(const char* utf8) {
     return zarvo::shared::Utf8ToCp932(utf8);
 }
 
-// Records every box shown and answers from a script.
-class ScriptedDialogs : public zarvo::shared::Dialogs {
-  public:
-    void Inform(QWidget*, const QString& text) override { shown.push_back(text); }
-    void Error(QWidget*, const QString& text) override { errors.push_back(text); }
-    bool Ask(QWidget*, const QString& text) override {
-        shown.push_back(text);
-        return false;
-    }
-    std::optional<zarvo::component::TColor> ChooseColor(QWidget*, zarvo::component::TColor) override {
-        return std::nullopt;
-    }
-    std::optional<zarvo::component::TFont> ChooseFont(QWidget*, const zarvo::component::TFont&) override {
-        return std::nullopt;
-    }
-    bool SetUpPrinter(QWidget*, QPrinter& printer) override {
-        ++setUps;
-        if (choose)
-            choose(printer);
-        return setUpAnswer;
-    }
-    bool ChoosePrinter(QWidget*, QPrinter& printer) override {
-        ++printDialogs;
-        if (choose && printAnswer)
-            choose(printer);
-        return printAnswer;
-    }
-    std::optional<QString> SaveFileName(QWidget*, const QString& directory, const QString& fileName,
-                                        const QString& filter, const QString& suffix) override {
-        saveAsked = {directory, fileName, filter, suffix};
-        return saveName;
-    }
-
-    std::vector<QString> shown, errors;
-    bool setUpAnswer = true, printAnswer = true;
-    int setUps = 0, printDialogs = 0;
-    std::function<void(QPrinter&)> choose; // what the user picks in a printer dialog
-    std::optional<QString> saveName;
-    std::vector<QString> saveAsked;
-};
-
-class FakeClipboard : public zarvo::component::Clipboard {
-  public:
-    std::optional<QString> Text() const override { return std::nullopt; }
-    void SetMimeData(std::unique_ptr<QMimeData> d) override { data = std::move(d); }
-    bool OwnsContent() const override { return true; }
-    void SetChangeHandler(std::function<void()>) override {}
-    bool NotifiesOnRegistration() const override { return false; }
-    std::unique_ptr<QMimeData> data;
-};
+using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
+using FakeClipboard = zarvo::testsupport::FakeClipboard;
 
 // The main window as printing sees it, set up as the main window sets up QRCode1 (Match, centred
 // comments, spaces 10, the 12-pixel comment font), version 3 level M, Pxmag 2.

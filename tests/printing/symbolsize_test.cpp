@@ -63,8 +63,8 @@ TEST_F(SymbolSize, CopiesTheReportAsText) {
         Choose(form, form.Copy1);
         form.close();
     }));
-    ASSERT_TRUE(host.clipboard->data);
-    EXPECT_EQ(host.clipboard->data->text(), report);
+    ASSERT_TRUE(host.clipboard->last);
+    EXPECT_EQ(host.clipboard->last->text(), report);
     EXPECT_TRUE(report.startsWith(U("///// 現在のシンボルのサイズ情報 /////\r\n\r\n\r\n  画面上")));
 }
 
