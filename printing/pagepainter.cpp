@@ -22,7 +22,11 @@ void StretchDraw(QPainter& painter, const component::Picture& picture, const QRe
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         painter.drawImage(target, image, QRectF(image.rect()));
     } else if (const auto* metafile = std::get_if<component::Metafile>(&picture)) {
+        // Comments that reach out of their cell are cut at the picture's edge, as in a bitmap
+        painter.save();
+        painter.setClipRect(target, Qt::IntersectClip);
         metafile->Play(painter, target);
+        painter.restore();
     }
 }
 

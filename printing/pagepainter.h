@@ -12,8 +12,9 @@
 namespace zarvo::printing {
 
 // Stretch-draws the picture into target: a bitmap pixel for pixel scaled (without smoothing, as a
-// printer or a page image shows it), a metafile played at the target's scale. An empty picture
-// draws nothing. Leaves the painter without smooth pixmap transformation.
+// printer or a page image shows it), a metafile played at the target's scale and cut at its
+// edges, as the bitmap is. An empty picture draws nothing. Leaves the painter without smooth pixmap
+// transformation.
 void StretchDraw(QPainter& painter, const component::Picture& picture, const QRectF& target);
 
 // The rectangle of x, y, w, h in device pixels.

@@ -7,6 +7,7 @@
 
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <variant>
 
 namespace printingtest {
 namespace {
@@ -98,6 +99,28 @@ TEST_F(PrintJobs, NormalPrintFollowsMagnificationAndSpacing) {
     EXPECT_EQ(images[1].rect, QRect(1175 + 200, 0, 1175, 1175));
     EXPECT_EQ(images[2].rect.topLeft(), QPoint(2 * 1375, 0));
     EXPECT_EQ(images[3].rect.topLeft(), QPoint(0, 1175 + 125)); // 10 px of row space: 125
+}
+
+TEST_F(PrintJobs, AMetafilePictureIsPlayedIntoEachCell) {
+    host.qr.SetSymbolPicture(zarvo::component::picEMF);
+    ASSERT_TRUE(std::holds_alternative<zarvo::component::Metafile>(host.qr.Picture()));
+    host.printCount = 2;
+    ASSERT_TRUE(NormalPrint(Print));
+    // The background fill of each copy, then its modules and comment boxes, all inside the copy's
+    // cell: the comments reaching above the picture (their 10-pixel space is too low) are cut
+    std::vector<QRect> backgrounds;
+    for (const Painted& p : host.recorder.painted) {
+        ASSERT_NE(p.kind, Painted::Image);
+        if (p.kind != Painted::Fill)
+            continue;
+        const QRect cell = p.rect.left() < 587 ? QRect(0, 0, 587, 587) : QRect(587, 0, 587, 587);
+        EXPECT_TRUE(cell.contains(p.rect)) << p.rect.x() << "," << p.rect.y();
+        if (p.kind == Painted::Fill && p.rect.width() > 500)
+            backgrounds.push_back(p.rect);
+    }
+    ASSERT_EQ(backgrounds.size(), 2u);
+    EXPECT_EQ(backgrounds[0].topLeft(), QPoint(0, 0));
+    EXPECT_EQ(backgrounds[1].topLeft(), QPoint(587, 0));
 }
 
 TEST_F(PrintJobs, NothingIsPrintedWhenThePreviewIsClosedOrThePrintDialogCancelled) {

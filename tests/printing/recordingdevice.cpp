@@ -3,6 +3,7 @@
 #include "shared/dialogs.h"
 
 #include <QPainterPath>
+#include <QRegion>
 #include <QTextItem>
 #include <climits>
 #include <string>
@@ -18,6 +19,16 @@ class RecordingDevice::Engine : public QPaintEngine {
     void updateState(const QPaintEngineState& state) override {
         if (state.state() & QPaintEngine::DirtyTransform)
             transform_ = state.transform();
+        if (state.state() &
+            (QPaintEngine::DirtyClipRegion | QPaintEngine::DirtyClipPath | QPaintEngine::DirtyClipEnabled)) {
+            // What is painted is recorded as far as the clip lets it show
+            if (!state.isClipEnabled() || state.clipOperation() == Qt::NoClip)
+                clip_.reset();
+            else if (state.state() & QPaintEngine::DirtyClipPath)
+                clip_ = transform_.map(state.clipPath()).boundingRect().toRect();
+            else if (state.state() & QPaintEngine::DirtyClipRegion)
+                clip_ = transform_.map(state.clipRegion()).boundingRect();
+        }
     }
     void drawImage(const QRectF& r, const QImage& image, const QRectF&, Qt::ImageConversionFlags) override {
         Add(Painted{Painted::Image, 0, transform_.mapRect(r).toRect(), image.size(), QString()});
@@ -47,11 +58,17 @@ class RecordingDevice::Engine : public QPaintEngine {
 
   private:
     void Add(Painted record) {
+        if (clip_ && record.kind != Painted::Text) {
+            record.rect = record.rect.intersected(*clip_);
+            if (record.rect.isEmpty())
+                return;
+        }
         record.page = device_.pages;
         device_.painted.push_back(std::move(record));
     }
     RecordingDevice& device_;
     QTransform transform_;
+    std::optional<QRect> clip_;
 };
 
 class RecordingDevice::Surface : public QPaintDevice {
