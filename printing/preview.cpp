@@ -200,13 +200,10 @@ void TPreviewForm::Draw(int64_t p) {
 }
 
 void TPreviewForm::Button1Click() {
-    PrintDevice& printer = host_.ThePrinter();
-    if (!printer.Chosen()) {
-        if (!printer.Choose(this, host_.TheDialogs()))
-            return;
-        // The print is laid out for the printer it goes to
-        Measure();
-    }
+    if (!host_.ThePrinter().Choose(this, host_.TheDialogs()))
+        return;
+    // The print is laid out for the printer it goes to, which the print dialog may have changed
+    Measure();
     accept();
 }
 

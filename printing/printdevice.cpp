@@ -18,7 +18,7 @@ bool PrintDevice::SetUp(QWidget* parent, shared::Dialogs& dialogs) {
 }
 
 bool PrintDevice::Choose(QWidget* parent, shared::Dialogs& dialogs) {
-    if (chosen_)
+    if (chosen_ && !PrintsToFile())
         return true;
     if (!RunPrintDialog(parent, dialogs))
         return false;

@@ -44,8 +44,9 @@ class PrintDevice {
     // The printer setup dialog ("印刷設定"), through the dialog seam. True when the user confirmed
     // it; the printer then counts as chosen.
     bool SetUp(QWidget* parent, shared::Dialogs& dialogs);
-    // Before a print: the print dialog, when no printer has been chosen in this run yet. False when
-    // the user cancelled it (nothing is to be printed).
+    // Before a print: the print dialog, when no printer has been chosen in this run yet, or when
+    // the output is a file (as a print to a file asks for its name every time: an earlier file is
+    // never replaced unasked). False when the user cancelled it (nothing is to be printed).
     bool Choose(QWidget* parent, shared::Dialogs& dialogs);
     // True once the user confirmed either dialog.
     bool Chosen() const { return chosen_; }
@@ -61,6 +62,8 @@ class PrintDevice {
     virtual void Abort() = 0;
 
   protected:
+    // True while the output goes to a file.
+    virtual bool PrintsToFile() const { return false; }
     // Show the dialogs; true when confirmed.
     virtual bool RunSetUpDialog(QWidget* parent, shared::Dialogs& dialogs) = 0;
     virtual bool RunPrintDialog(QWidget* parent, shared::Dialogs& dialogs) = 0;

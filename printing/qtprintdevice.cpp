@@ -85,6 +85,10 @@ void QtPrintDevice::Abort() {
     painter_.end();
 }
 
+bool QtPrintDevice::PrintsToFile() const {
+    return printer_.outputFormat() == QPrinter::PdfFormat || !printer_.outputFileName().isEmpty();
+}
+
 bool QtPrintDevice::RunSetUpDialog(QWidget* parent, shared::Dialogs& dialogs) {
     return dialogs.SetUpPrinter(parent, printer_);
 }

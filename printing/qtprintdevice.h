@@ -28,6 +28,7 @@ class QtPrintDevice : public PrintDevice {
     QPrinter& Printer() { return printer_; }
 
   protected:
+    bool PrintsToFile() const override;
     bool RunSetUpDialog(QWidget* parent, shared::Dialogs& dialogs) override;
     bool RunPrintDialog(QWidget* parent, shared::Dialogs& dialogs) override;
 

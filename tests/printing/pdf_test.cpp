@@ -88,6 +88,25 @@ TEST_F(PdfPrint, NormalPrintCopiesDecodeToTheShownItem) {
     EXPECT_EQ(Symbols(pages[0]), std::vector<std::string>(6, host.list.Code(5)));
 }
 
+TEST_F(PdfPrint, EveryPrintToAFileAsksForTheFile) {
+    const QString first = file;
+    ASSERT_TRUE(WithModal<TPreviewForm>([&] { zarvo::printing::NormalPrint(host); }, Print));
+    file = dir.filePath(QStringLiteral("second.pdf"));
+    ASSERT_TRUE(WithModal<TPreviewForm>([&] { zarvo::printing::NormalPrint(host); }, Print));
+    EXPECT_EQ(host.dialogs.printDialogs, 2);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_TRUE(QFile::exists(file));
+    // Cancelled: nothing printed, the preview stays
+    host.dialogs.printAnswer = false;
+    EXPECT_TRUE(WithModal<TPreviewForm>([&] { zarvo::printing::NormalPrint(host); },
+                                        [](TPreviewForm& preview) {
+                                            Print(preview);
+                                            EXPECT_TRUE(preview.isVisible());
+                                            preview.reject();
+                                        }));
+    EXPECT_EQ(host.dialogs.printDialogs, 3);
+}
+
 TEST_F(PdfPrint, ListPrintOfTwelveJapaneseItemsDecodesItemByItem) {
     const std::string shown = host.qr.Code();
     ASSERT_TRUE(WithModal<TPreviewForm>([&] { zarvo::printing::ListPrint(host); }, Print));
