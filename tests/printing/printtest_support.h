@@ -1,0 +1,155 @@
+// A main window for printing tests: the component, the data list, the print controls' values and
+// fields, scripted dialogs, a fake clipboard, the recording printer and a progress window; and the
+// way a user answers the modal windows printing opens.
+#pragma once
+
+#include "component/clipboard.h"
+#include "component/qrcode.h"
+#include "datalist/datalistmodel.h"
+#include "printing/printhost.h"
+#include "printing/progress.h"
+#include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "tests/printing/recordingdevice.h"
+#include "tests/support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QPrinter>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace printingtest {
+
+using zarvo::component::TQRCode;
+using zarvo::printing::PrintFields;
+
+inline QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+inline std::string S(const char* utf8) {
+    return zarvo::shared::Utf8ToCp932(utf8);
+}
+
+using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
+using FakeClipboard = zarvo::testsupport::FakeClipboard;
+
+// The main window as printing sees it, set up as the main window sets up QRCode1 (Match, centred
+// comments, spaces 10, the 12-pixel comment font), version 3 level M, Pxmag 2.
+class FakeHost : public zarvo::printing::PrintHost {
+  public:
+    FakeHost() : clipboard(std::make_shared<FakeClipboard>()), qr(clipboard) {
+        zarvo::component::SetUpAsMainSymbol(qr, 10);
+        qr.SetVersion(3);
+        qr.SetEclevel(1);
+        qr.SetPxmag(2);
+        qr.SetSymbolEnabled(true);
+        window.resize(300, 200);
+    }
+
+    QWidget* HostWindow() override { return &window; }
+    TQRCode& QRCode1() override { return qr; }
+    const zarvo::datalist::DataList& List() const override { return list; }
+    int32_t PrintCount() const override { return printCount; }
+    int32_t PrintMagnification() const override { return magnification; }
+    void SetPrintMagnification(int32_t percent) override { magnification = std::clamp(percent, 10, 1000); }
+    PrintFields& PrintState() override { return fields; }
+    const std::string& ProgramDir() const override { return programDir; }
+    zarvo::shared::Dialogs& TheDialogs() override { return dialogs; }
+    zarvo::component::Clipboard& TheClipboard() override { return *clipboard; }
+    zarvo::printing::PrintDevice& ThePrinter() override { return *printer; }
+    zarvo::printing::TProgressForm& TheProgressForm() override { return progress; }
+
+    // Shows item i as the main window shows a chosen item.
+    void Show(int32_t i) {
+        qr.SetSymbolEnabled(false);
+        qr.SetCommentUp(list.Up(i));
+        qr.SetCommentDown(list.Down(i));
+        qr.SetCode(list.Code(i));
+        qr.SetSymbolEnabled(true);
+    }
+
+    QWidget window;
+    std::shared_ptr<FakeClipboard> clipboard;
+    TQRCode qr;
+    zarvo::datalist::DataList list;
+    int32_t printCount = 1;
+    int32_t magnification = 100;
+    PrintFields fields;
+    std::string programDir = "/tmp";
+    ScriptedDialogs dialogs;
+    RecordingDevice recorder;
+    zarvo::printing::PrintDevice* printer = &recorder;
+    zarvo::printing::TProgressForm progress;
+};
+
+// Twelve items in Japanese: symbol strings, upper and lower comments (CP932).
+inline zarvo::datalist::DataList JapaneseItems() {
+    static const char* const kItems[][3] = {
+        {"東京タワー", "東京", "三三三メートル"},
+        {"大阪城", "大阪", "天守閣"},
+        {"名古屋城", "名古屋", "金の鯱"},
+        {"京都御所", "京都", "平安"},
+        {"札幌時計台", "札幌", "明治"},
+        {"博多どんたく", "福岡", "五月"},
+        {"仙台七夕", "仙台", "八月"},
+        {"広島平和記念公園", "広島", "平和"},
+        {"金沢兼六園", "金沢", "庭園"},
+        {"那覇首里城", "沖縄", "琉球"},
+        {"神戸港", "神戸", "港町"},
+        {"奈良の大仏", "奈良", "東大寺"},
+    };
+    zarvo::datalist::DataList list;
+    for (const auto& item : kItems)
+        list.Append(S(item[0]), S(item[1]), S(item[2]));
+    return list;
+}
+
+// Runs command, which opens a modal window of type W; once that is up and active, script plays
+// the user's part in it (and closes it). The script runs from the window's own event loop, never
+// from inside its opening. False when no such window came within five seconds.
+template <typename W>
+bool WithModal(const std::function<void()>& command, const std::function<void(W&)>& script) {
+    // Polls until the window is up or the command is over (without a window, it is over at once)
+    struct State {
+        bool over = false, came = false;
+        QElapsedTimer timer;
+        std::function<void(W&)> script;
+        std::function<void()> poll;
+    };
+    auto state = std::make_shared<State>();
+    state->timer.start();
+    state->script = script;
+    state->poll = [weak = std::weak_ptr<State>(state)] {
+        const auto s = weak.lock();
+        if (!s || s->over)
+            return;
+        W* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (window && window->isVisible() && window->isActiveWindow()) {
+            s->came = true;
+            s->script(*window);
+        } else if (s->timer.elapsed() < 5000) {
+            QTimer::singleShot(10, s->poll);
+            return;
+        }
+        // Whatever happened, the modal window must not outlive the test's part in it
+        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            open->reject();
+    };
+    QTimer::singleShot(0, state->poll);
+    command();
+    state->over = true;
+    const bool came = state->came;
+    state->poll = nullptr; // the lambda's copy in a pending timer finds the state gone
+    return came;
+}
+
+} // namespace printingtest

@@ -1,0 +1,101 @@
+// The dialog seam and the clipboard as window tests script them: every box shown is recorded and
+// answered from the script, the clipboard is the test's own. Header-only.
+#pragma once
+
+#include "component/clipboard.h"
+#include "shared/dialogs.h"
+
+#include <QMimeData>
+#include <QPrinter>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zarvo::testsupport {
+
+// Records every box shown and answers from a script (by default: OK, "no", cancel).
+class ScriptedDialogs : public shared::Dialogs {
+  public:
+    void Inform(QWidget*, const QString& text) override { shown.push_back(text); }
+    void Error(QWidget*, const QString& text) override {
+        shown.push_back(text);
+        errors.push_back(text);
+    }
+    bool Ask(QWidget*, const QString& text) override {
+        shown.push_back(text);
+        return askAnswer;
+    }
+    std::optional<component::TColor> ChooseColor(QWidget*, component::TColor initial) override {
+        presetColor = initial;
+        return nextColor;
+    }
+    std::optional<component::TFont> ChooseFont(QWidget*, const component::TFont& initial) override {
+        presetFont = initial;
+        return nextFont;
+    }
+    bool SetUpPrinter(QWidget*, QPrinter& printer) override {
+        ++setUps;
+        if (setUpAnswer && choosePrinter)
+            choosePrinter(printer);
+        return setUpAnswer;
+    }
+    bool ChoosePrinter(QWidget*, QPrinter& printer) override {
+        ++printDialogs;
+        if (printAnswer && choosePrinter)
+            choosePrinter(printer);
+        return printAnswer;
+    }
+    std::optional<QString> SaveFileName(QWidget*, const QString& directory, const QString& fileName,
+                                        const QString& filter, const QString& defaultSuffix) override {
+        saveAsked = {directory, fileName, filter, defaultSuffix};
+        return saveName;
+    }
+
+    std::vector<QString> shown;  // every message, question and error, in order
+    std::vector<QString> errors; // the errors among them
+    bool askAnswer = false;
+    std::optional<component::TColor> nextColor, presetColor;
+    std::optional<component::TFont> nextFont, presetFont;
+    // The printer dialogs: confirmed or cancelled, and what the user picks in them when confirmed.
+    bool setUpAnswer = true, printAnswer = true;
+    int setUps = 0, printDialogs = 0;
+    std::function<void(QPrinter&)> choosePrinter;
+    // The save dialog: what it was opened with (directory, name, filter, suffix) and the answer.
+    std::vector<QString> saveAsked;
+    std::optional<QString> saveName;
+};
+
+// A clipboard of the test's own: what the program puts there, and copies "other programs" make.
+class FakeClipboard : public component::Clipboard {
+  public:
+    std::optional<QString> Text() const override { return text; }
+    void SetMimeData(std::unique_ptr<QMimeData> data) override {
+        text = data->hasText() ? std::optional<QString>(data->text()) : std::nullopt;
+        last = std::move(data);
+        owned = true;
+        Notify();
+    }
+    bool OwnsContent() const override { return owned; }
+    void SetChangeHandler(std::function<void()> h) override { handler = std::move(h); }
+    bool NotifiesOnRegistration() const override { return false; }
+    void OtherProgramCopies(const QString& newText) {
+        text = newText;
+        last.reset();
+        owned = false;
+        Notify();
+    }
+    void Notify() {
+        if (handler) {
+            const auto h = handler;
+            h();
+        }
+    }
+    std::optional<QString> text;
+    std::unique_ptr<QMimeData> last; // what the program put there last
+    bool owned = false;
+    std::function<void()> handler;
+};
+
+} // namespace zarvo::testsupport
