@@ -82,6 +82,43 @@ void DataList::SetComments(int32_t index, std::string up, std::string down) {
     downs_[i] = std::move(down);
 }
 
+int32_t DataList::InsertPosition(int32_t current) const {
+    // current + 1 without overflow for current == INT32_MAX
+    return current < 0 ? 0 : std::min(current, Count() - 1) + 1;
+}
+
+DataList::Placement DataList::SelectOrInsert(int32_t current, std::string code, std::string up,
+                                             std::string down) {
+    const int32_t found = Find(code);
+    if (found >= 0)
+        return {found, false};
+    const int32_t at = InsertPosition(current);
+    Insert(at, std::move(code), std::move(up), std::move(down));
+    return {at, true};
+}
+
+int32_t DataList::DeleteItem(int32_t index) {
+    Delete(index);
+    if (Count() == 0)
+        return -1;
+    return index < Count() ? index : index - 1;
+}
+
+int32_t DataList::MoveItem(int32_t index, bool up) {
+    CheckedIndex(index, "MoveItem");
+    const int32_t other = up ? index - 1 : index + 1;
+    if (other < 0 || other >= Count())
+        return index;
+    ExchangeRows(std::min(index, other), std::max(index, other));
+    return other;
+}
+
+int32_t DataList::ReturnIndex(int32_t returned) const {
+    if (Count() == 0)
+        return -1;
+    return std::clamp(returned, 0, Count() - 1);
+}
+
 void DataList::Assign(std::vector<std::string> codes, std::vector<std::string> ups,
                       std::vector<std::string> downs) {
     if (codes.size() != ups.size() || codes.size() != downs.size())
