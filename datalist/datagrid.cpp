@@ -315,11 +315,13 @@ void DataGrid::Sort(int32_t column, int32_t sign, const Collation& collation) {
     keys.reserve(static_cast<size_t>(last));
     for (int32_t r = 1; r <= last; ++r)
         keys.push_back(At(r)[c]);
-    // the rows are exchanged quietly and reported once
-    SortRun run(collation.MakeKeys(std::move(keys)), 1, sign,
-                [this](int32_t a, int32_t b) { std::swap(At(a), At(b)); });
-    QuickSortRows(run, 1, last);
-    Changed(1, last);
+    const std::vector<int32_t> order = SortedOrder(*collation.MakeKeys(std::move(keys)), last, sign);
+    std::vector<Row> sorted;
+    sorted.reserve(order.size());
+    for (const int32_t from : order)
+        sorted.push_back(std::move(rows_[static_cast<size_t>(from)]));
+    std::move(sorted.begin(), sorted.end(), rows_.begin());
+    Changed(1, last); // the rows stay where they are; their texts changed
     current_ = GridCell{};
 }
 

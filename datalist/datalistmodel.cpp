@@ -13,6 +13,20 @@ constexpr size_t kMaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::m
 
 } // namespace
 
+void CheckPermutation(const std::vector<int32_t>& order, size_t count, const char* operation) {
+    std::vector<bool> seen(count, false);
+    bool whole = order.size() == count;
+    for (size_t i = 0; whole && i < order.size(); ++i) {
+        const int32_t from = order[i];
+        whole = from >= 0 && static_cast<size_t>(from) < count && !seen[static_cast<size_t>(from)];
+        if (whole)
+            seen[static_cast<size_t>(from)] = true;
+    }
+    if (!whole)
+        throw std::invalid_argument(std::string(operation) + ": the order is not one of the " +
+                                    std::to_string(count) + " items each");
+}
+
 size_t DataList::CheckedIndex(int32_t i, const char* operation) const {
     if (i < 0 || i >= Count())
         throw std::out_of_range(std::string("DataList::") + operation + ": index " + std::to_string(i) +
@@ -74,6 +88,17 @@ void DataList::ExchangeRows(int32_t a, int32_t b) {
     std::swap(codes_[i], codes_[j]);
     std::swap(ups_[i], ups_[j]);
     std::swap(downs_[i], downs_[j]);
+}
+
+void DataList::Reorder(const std::vector<int32_t>& order) {
+    CheckPermutation(order, codes_.size(), "DataList::Reorder");
+    for (std::vector<std::string>* list : {&codes_, &ups_, &downs_}) {
+        std::vector<std::string> reordered;
+        reordered.reserve(list->size());
+        for (const int32_t from : order)
+            reordered.push_back(std::move((*list)[static_cast<size_t>(from)]));
+        *list = std::move(reordered);
+    }
 }
 
 void DataList::SetComments(int32_t index, std::string up, std::string down) {

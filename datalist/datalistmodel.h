@@ -40,6 +40,10 @@ class DataList {
     // Exchanges items a and b (both 0..Count()-1) in all three lists; a == b changes nothing.
     void ExchangeRows(int32_t a, int32_t b);
 
+    // Puts the items in the order given: item i becomes the item that stood at order[i]. order
+    // must hold every index 0..Count()-1 once (std::invalid_argument otherwise, nothing changed).
+    void Reorder(const std::vector<int32_t>& order);
+
     // Replaces both comments of item index (0..Count()-1).
     void SetComments(int32_t index, std::string up, std::string down);
 
@@ -82,5 +86,8 @@ class DataList {
     std::vector<std::string> ups_;
     std::vector<std::string> downs_;
 };
+
+// Throws std::invalid_argument (naming operation) unless order holds each of 0..count-1 once.
+void CheckPermutation(const std::vector<int32_t>& order, size_t count, const char* operation);
 
 } // namespace zarvo::datalist

@@ -1,6 +1,6 @@
 #include "datalist/rowsort.h"
 
-#include <cstring>
+#include <numeric>
 #include <stdexcept>
 #include <utility>
 
@@ -12,7 +12,6 @@ class ByteKeys : public SortKeys {
   public:
     explicit ByteKeys(std::vector<std::string> texts) : texts_(std::move(texts)) {}
     int Compare(size_t a, size_t b) const override { return CompareBytes(texts_[a], texts_[b]); }
-    void Exchange(size_t a, size_t b) override { std::swap(texts_[a], texts_[b]); }
 
   private:
     std::vector<std::string> texts_;
@@ -31,7 +30,38 @@ const std::vector<std::string>& KeyList(const DataList& list, int32_t key) {
     }
 }
 
+// The rows of a sort as QuickSortRows sees them: places in an order whose entries name the rows'
+// keys. CompareRows is the keys' comparison as -1, 0 or +1 times the sign.
+class OrderRun {
+  public:
+    OrderRun(const SortKeys& keys, int32_t count, int32_t sign)
+        : keys_(keys), sign_(sign), order_(static_cast<size_t>(count)) {
+        std::iota(order_.begin(), order_.end(), 0);
+    }
+    int CompareRows(int32_t a, int32_t b) const {
+        const int c = keys_.Compare(Row(a), Row(b));
+        return (c < 0 ? -1 : c > 0 ? 1 : 0) * sign_;
+    }
+    void ExchangeRows(int32_t a, int32_t b) {
+        std::swap(order_[static_cast<size_t>(a)], order_[static_cast<size_t>(b)]);
+    }
+    std::vector<int32_t> TakeOrder() { return std::move(order_); }
+
+  private:
+    size_t Row(int32_t place) const { return static_cast<size_t>(order_[static_cast<size_t>(place)]); }
+
+    const SortKeys& keys_;
+    int32_t sign_;
+    std::vector<int32_t> order_;
+};
+
 } // namespace
+
+std::vector<int32_t> SortedOrder(const SortKeys& keys, int32_t count, int32_t sign) {
+    OrderRun run(keys, count, sign);
+    QuickSortRows(run, 0, count - 1);
+    return run.TakeOrder();
+}
 
 int CompareBytes(const std::string& a, const std::string& b) {
     const int c = a.compare(b); // char_traits<char>::compare is memcmp: unsigned bytes
@@ -53,10 +83,8 @@ std::vector<std::string> KeyTexts(const DataList& list, int32_t key, int32_t fir
 void SortList(DataList& list, int32_t key, int32_t sign, const Collation& collation) {
     if (list.Count() < 2)
         return;
-    const int32_t last = list.Count() - 1;
-    SortRun run(collation.MakeKeys(KeyTexts(list, key, 0, last)), 0, sign,
-                [&list](int32_t a, int32_t b) { list.ExchangeRows(a, b); });
-    QuickSortRows(run, 0, last);
+    const std::unique_ptr<SortKeys> keys = collation.MakeKeys(KeyTexts(list, key, 0, list.Count() - 1));
+    list.Reorder(SortedOrder(*keys, list.Count(), sign));
 }
 
 } // namespace zarvo::datalist

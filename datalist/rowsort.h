@@ -13,15 +13,14 @@
 namespace zarvo::datalist {
 
 // The keys of the rows of one sort, made once before it starts so that no comparison has to
-// decode or fold a text again. Key i belongs to the i-th row of the sorted range; keys move with
-// their rows.
+// decode or fold a text again. Key i belongs to the i-th row of the sorted range as it stood
+// before the sort.
 class SortKeys {
   public:
     virtual ~SortKeys() = default;
     // Negative, zero or positive as key a orders before, with or after key b. Must be a total
     // preorder (Compare(a, a) == 0 included): the sort relies on it to stay inside its range.
     virtual int Compare(size_t a, size_t b) const = 0;
-    virtual void Exchange(size_t a, size_t b) = 0;
 };
 
 // How key texts (CP932 bytes) are ordered.
@@ -41,9 +40,9 @@ class ByteCollation : public Collation {
 int CompareBytes(const std::string& a, const std::string& b);
 
 // The partition-exchange sort of rows L..R (indices of rows; nothing to do when L >= R) through
-// rows.CompareRows(a, b) (sign only) and rows.ExchangeRows(a, b). The middle row is the pivot and is followed
-// by index while it is exchanged, so which of two equal keys ends first is fixed by this procedure; it is not
-// stable, and two rows with equal keys alone are always exchanged.
+// rows.CompareRows(a, b) (its sign only) and rows.ExchangeRows(a, b). The middle row is the pivot and is
+// followed by index while it is exchanged, so which of two equal keys ends first is fixed by this procedure;
+// it is not stable, and two rows with equal keys alone are always exchanged.
 template <class Rows> void QuickSortRows(Rows& rows, int32_t L, int32_t R) {
     if (L >= R)
         return; // one row would only be exchanged with itself
@@ -93,30 +92,10 @@ std::vector<std::string> KeyTexts(const DataList& list, int32_t key, int32_t fir
 // ascending, -1 descending), items moving whole. Fewer than two items: nothing happens.
 void SortList(DataList& list, int32_t key, int32_t sign, const Collation& collation);
 
-// The rows of a sort as QuickSortRows sees them: CompareRows is the keys' comparison as -1, 0 or
-// +1 times the sign; ExchangeRows exchanges the rows (through exchange) and their keys. Indices are
-// those of the rows; keys are numbered from first.
-template <class Exchange> class SortRun {
-  public:
-    SortRun(std::unique_ptr<SortKeys> keys, int32_t first, int32_t sign, Exchange exchange)
-        : keys_(std::move(keys)), first_(first), sign_(sign), exchange_(std::move(exchange)) {}
-
-    int CompareRows(int32_t a, int32_t b) const {
-        const int c = keys_->Compare(Key(a), Key(b));
-        return (c < 0 ? -1 : c > 0 ? 1 : 0) * sign_;
-    }
-    void ExchangeRows(int32_t a, int32_t b) {
-        exchange_(a, b);
-        keys_->Exchange(Key(a), Key(b));
-    }
-
-  private:
-    size_t Key(int32_t row) const { return static_cast<size_t>(row - first_); }
-
-    std::unique_ptr<SortKeys> keys_;
-    int32_t first_;
-    int32_t sign_;
-    Exchange exchange_;
-};
+// The order of rows after the partition-exchange sort of count rows by their keys in the
+// direction sign (+1 ascending, -1 descending): entry i is the place, before the sort, of the row
+// that goes to place i. The sort runs on this order, not on the rows, so that an exchange moves
+// two numbers instead of three texts and a key; the rows are then put in order once.
+std::vector<int32_t> SortedOrder(const SortKeys& keys, int32_t count, int32_t sign);
 
 } // namespace zarvo::datalist

@@ -168,6 +168,17 @@ TEST(DataList, DeletingSelectsTheNeighbourAndMovingStopsAtTheEnds) {
     EXPECT_THROW(one.MoveItem(1, true), std::out_of_range);
 }
 
+TEST(DataList, ReorderTakesEveryItemOnceAndWhole) {
+    DataList list = Items({"A", "B", "C"});
+    list.Reorder({2, 0, 1});
+    EXPECT_EQ(list, Items({"C", "A", "B"}));
+    const std::vector<int32_t> bad[] = {{0, 1}, {0, 1, 1}, {0, 1, 3}, {0, -1, 2}, {0, 1, 2, 0}};
+    for (const auto& order : bad) {
+        EXPECT_THROW(list.Reorder(order), std::invalid_argument);
+        EXPECT_EQ(list, Items({"C", "A", "B"}));
+    }
+}
+
 TEST(DataList, TheReturnedRowIsBroughtIntoTheList) {
     // the data list window hands back its current row - 1; rows may have been deleted meanwhile
     const struct {
