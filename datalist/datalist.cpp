@@ -320,7 +320,12 @@ DataListSettings TDataListForm::CollectSettings() const {
 }
 
 void TDataListForm::FormCloseQuery() {
-    WriteDataListSettings(host_.Parameter1(), CollectSettings(), isMaximized());
+    try {
+        WriteDataListSettings(host_.Parameter1(), CollectSettings(), isMaximized());
+    } catch (const std::exception& e) {
+        // the window closes all the same, and the main window still learns the row
+        host_.Inform(this, U("一覧の設定を保存できませんでした。\n") + shared::Cp932ToQString(e.what()));
+    }
     host_.SetListReturnIndex(Grid().Current().Row - 1);
 }
 

@@ -127,20 +127,14 @@ TEST_F(DataListFormTest, OpensOnTheMainWindowsListWithTheDesignLayout) {
               QFontMetrics(Grid()->font()).horizontalAdvance(QStringLiteral("00000000")));
     EXPECT_EQ(Grid()->model()->rowCount(), 4);
     EXPECT_EQ(Grid()->model()->data(Grid()->model()->index(2, 1)).toString(), U("名古屋-u"));
-    // captions, hints and names as documented; no widget per cell
-    EXPECT_EQ(form->Button1->toolTip(), U("一覧のデータの変更を有功にして終了します。"));
-    EXPECT_EQ(form->Button7->text(), U("挿入"));
-    EXPECT_EQ(form->Panel3->toolTip(), U("段組印刷の段数(右クリック＋，左クリック－)"));
-    EXPECT_EQ(form->Label1->buddy(), form->Edit1);
-    EXPECT_EQ(form->N4->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    EXPECT_EQ(form->N7->text(), U("最終行へ移動"));
-    EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("StringGrid1")), Grid());
-    EXPECT_LT(form->findChildren<QWidget*>().size(), 60);
-
-    // no item selected: row 1
+    // no item selected: row 1; and no widget per cell however long the list
     host.itemIndex = -1;
+    const auto widgets = form->findChildren<QWidget*>().size();
+    for (int i = 0; i < 2000; ++i)
+        host.list.Append(std::to_string(i), "", "");
     Open();
     EXPECT_EQ(Current(), (GridCell{1, 1}));
+    EXPECT_EQ(form->findChildren<QWidget*>().size(), widgets);
 }
 
 TEST_F(DataListFormTest, TypedCellsGoBackToTheMainWindowOnOk) {
@@ -198,6 +192,22 @@ TEST_F(DataListFormTest, CancelAndTheFrameLeaveTheListButSaveTheSettings) {
         EXPECT_EQ(host.returnIndex, 2) << how;
         EXPECT_EQ(host.store.ReadInteger("DPartition"), 2) << how;
     }
+}
+
+TEST_F(DataListFormTest, ASettingThatCannotBeStoredStillLetsTheWindowClose) {
+    host.list = Items({"A", "B"});
+    Open();
+    host.nextFont = component::TFont();
+    host.nextFont->Name = "Face\r\nName"; // a line break would split the store's line
+    Click(form->Button4);
+    ClickCell(2, 1);
+    Click(form->Button1);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(host.replaced, 1);
+    EXPECT_EQ(host.returnIndex, 1);
+    ASSERT_EQ(host.informed.size(), 1u);
+    EXPECT_TRUE(host.informed[0].startsWith(U("一覧の設定を保存できませんでした。")))
+        << host.informed[0].toStdString();
 }
 
 TEST_F(DataListFormTest, OkReportsAFaultAndStaysOpen) {
@@ -341,7 +351,10 @@ TEST_F(DataListFormTest, InsertDeleteAndMoveRows) {
     EXPECT_EQ(Table().Cell(2, kColDown), "C-d"); // rows moved whole
 
     // the insert button does nothing from the keyboard
-    form->Button7->setFocus();
+    Click(form->Edit1);
+    for (int i = 0; i < 12 && QApplication::focusWidget() != form->Button7; ++i)
+        Key(Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), form->Button7);
     Key(Qt::Key_Space);
     EXPECT_EQ(Codes(), (std::vector<std::string>{"A", "C", "B"}));
 }
@@ -375,11 +388,11 @@ TEST_F(DataListFormTest, SearchesFromTheCurrentCell) {
     host.list = Items({"東京", "京都", "大阪"});
     Open();
     ClickCell(1, 1);
-    form->Edit1->setFocus();
+    Click(form->Edit1);
     Type(U("京"));
     ClickArrow(form->UpDown2, false); // the lower arrow: forward
     EXPECT_EQ(Current(), (GridCell{1, 2}));
-    Grid()->setFocus();
+    ClickCell(1, 2);
     Key(Qt::Key_F3);
     EXPECT_EQ(Current(), (GridCell{1, 3}));
     Key(Qt::Key_F3);
@@ -407,10 +420,10 @@ TEST_F(DataListFormTest, SearchesFromTheCurrentCell) {
     EXPECT_EQ(Current(), (GridCell{1, 1}));
 
     // an empty text finds the next empty cell: here the trailing row
-    form->Edit1->setFocus();
+    Click(form->Edit1);
     Key(Qt::Key_A, Qt::ControlModifier);
     Key(Qt::Key_Backspace);
-    Grid()->setFocus();
+    ClickCell(1, 1);
     host.nextInput.reset(); // the input box cancelled
     Key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(host.queries.size(), 2u);
@@ -456,7 +469,7 @@ TEST_F(DataListFormTest, StoredSettingsComeBackAndTheOptionsActAtOnce) {
     Click(form->CheckBox2); // the editor shown always
     EXPECT_TRUE(Grid()->Editing());
     Click(form->CheckBox4);
-    form->Edit1->setFocus();
+    Click(form->Edit1);
     Type(U("検索"));
     host.nextFont = component::TFont();
     host.nextFont->Name = S("ＭＳ ゴシック");
@@ -506,7 +519,7 @@ TEST_F(DataListFormTest, ACharacterShiftJisCannotHoldIsRefusedWithANotice) {
     Key(Qt::Key_Return);
     EXPECT_EQ(Table().Cell(1, 1), "BC");
 
-    form->Edit1->setFocus();
+    Click(form->Edit1);
     Type(U("xé"));
     EXPECT_EQ(form->Edit1->text(), QStringLiteral("x"));
     EXPECT_EQ(host.informed.size(), 2u);
