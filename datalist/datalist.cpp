@@ -92,6 +92,7 @@ void TDataListForm::CreateControls() {
     button(Button5, "Button5", "ソート", 276, 52, "データをソートします。");
     button(Button4, "Button4", "フォント", 340, 64, nullptr);
     button(Button6, "Button6", "印刷", 406, 52, "データの一覧を印刷します。");
+    Button6->setEnabled(host_.CanPrintList());
 
     auto panel = [top](QLabel*& p, const char* name, int x, int w, const char* hint) {
         p = new QLabel(top);

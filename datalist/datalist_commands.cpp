@@ -150,6 +150,8 @@ void TDataListForm::Button5Click() {
 }
 
 void TDataListForm::Button6Click() {
+    if (!host_.CanPrintList())
+        return;
     host_.PrintList(this, Grid().ToList(), Partition, gridFont_);
     FocusGrid();
 }

@@ -45,7 +45,8 @@ class DataListHost {
                                               const QString& initial) = 0;
 
     // "印刷": prints the items as the text listing in that many columns per page, in the grid's
-    // font.
+    // font. The button is enabled only while CanPrintList says the listing is there.
+    virtual bool CanPrintList() const { return false; }
     virtual void PrintList(QWidget* parent, const DataList& items, int32_t partition,
                            const component::TFont& font) = 0;
 };

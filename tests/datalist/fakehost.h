@@ -31,6 +31,7 @@ class FakeHost : public DataListHost {
         queries.push_back({caption, prompt, initial});
         return nextInput;
     }
+    bool CanPrintList() const override { return true; }
     void PrintList(QWidget*, const DataList& items, int32_t partition,
                    const component::TFont& font) override {
         prints.push_back({items, partition, font});
