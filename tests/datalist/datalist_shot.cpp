@@ -1,8 +1,9 @@
 // Developer tool: shows the data list window over a dozen Japanese items, at the size it opens
 // with on an empty settings store, and saves what it looks like as a PNG. Run it under a real X
 // server (Xvfb) to see the fonts and widgets a user sees:
-//   xvfb-run -a build/tests/datalist/zarvo_datalist_shot shot.png [sort]
-// With "sort", the sort dialog is shown over it and saved too, as shot-sort.png.
+//   xvfb-run -a build/tests/datalist/zarvo_datalist_shot shot.png [end] [sort]
+// With "end" it opens on the last item, the trailing row in sight; with "sort", the sort dialog is
+// shown over it and saved too, as shot-sort.png.
 #include "component/picture/text.h"
 #include "datalist/datalist.h"
 #include "datalist/sort.h"
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     zarvo::component::InstallFontSubstitutions();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zarvo_datalist_shot OUT.png [sort]\n");
+        std::fprintf(stderr, "usage: zarvo_datalist_shot OUT.png [end] [sort]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -35,7 +36,13 @@ int main(int argc, char** argv) {
     for (const auto& item : items)
         host.list.Append(zarvo::shared::Utf8ToCp932(item[0]), zarvo::shared::Utf8ToCp932(item[1]),
                          zarvo::shared::Utf8ToCp932(item[2]));
-    host.itemIndex = 2;
+    const auto given = [&](const char* word) {
+        for (int i = 2; i < argc; ++i)
+            if (std::strcmp(argv[i], word) == 0)
+                return true;
+        return false;
+    };
+    host.itemIndex = given("end") ? host.list.Count() - 1 : 2;
     zarvo::datalist::TDataListForm form(host);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
@@ -43,7 +50,7 @@ int main(int argc, char** argv) {
     QTest::qWait(300);
     if (!form.grab().save(out))
         return 1;
-    if (argc > 2 && std::strcmp(argv[2], "sort") == 0) {
+    if (given("sort")) {
         zarvo::datalist::TSortForm sort(host.sortKey, host.sortOrder, &form);
         sort.show();
         if (!QTest::qWaitForWindowExposed(&sort))
