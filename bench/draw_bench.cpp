@@ -16,7 +16,7 @@
 // Typical run: zarvo_draw_bench --benchmark_report_aggregates_only=true
 
 #include "bench/prose.h"
-#include "bench/ratio.h"
+#include "bench/ratios.h"
 #include "component/picture/picture.h"
 #include "component/qrcode.h"
 #include "shared/cp932.h"
@@ -26,8 +26,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -127,7 +125,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication application(argc, argv);
     zarvo::component::InstallFontSubstitutions();
-    if (!zarvo::bench::Initialize(argc, argv))
+    if (!zarvo::bench::InitializeInterleaved(argc, argv))
         return 2;
 
     for (const int pxmag : {1, 3}) {

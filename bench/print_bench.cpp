@@ -15,7 +15,7 @@
 // Typical run: zarvo_print_bench --benchmark_report_aggregates_only=true
 
 #include "bench/prose.h"
-#include "bench/ratio.h"
+#include "bench/ratios.h"
 #include "component/qrcode.h"
 #include "datalist/datalistmodel.h"
 #include "printing/listprint.h"
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     zarvo::component::InstallFontSubstitutions();
-    if (!zarvo::bench::Initialize(argc, argv))
+    if (!zarvo::bench::InitializeInterleaved(argc, argv))
         return 2;
 
     benchmark::RegisterBenchmark("BM_ListPreview_1000x5M/pages", BM_ListPreview, true)
