@@ -12,6 +12,27 @@ class QWidget;
 
 namespace zarvo::shared {
 
+// ---- File dialogs ----
+
+// What a file dialog offers. The filter list is written as the program has always written it:
+// captions and their patterns in turn, joined by "|" ("ビットマップ(*.bmp)|*.bmp|全てのファイル(*.*)|*.*");
+// several patterns of one entry are joined by ";", and "*.*" stands for every file, also one
+// without an extension.
+struct FileDialogRequest {
+    QString Filter;
+    int FilterIndex = 1;          // the entry chosen at first, counted from 1
+    QString DefaultExtension;     // without the dot; empty: a name typed without one stays so
+    QString Directory;            // where the dialog starts; empty: its own choice
+    QString FileName;             // the name proposed
+    bool OverwritePrompt = false; // a save asks before an existing file is replaced
+};
+
+// What the user chose: the whole path, and the filter entry chosen at the end (from 1).
+struct FileDialogChoice {
+    QString Path;
+    int FilterIndex = 1;
+};
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
@@ -27,9 +48,15 @@ class Dialogs {
     // character set of initial is kept, and so is its face name when the face chosen is the one
     // it is drawn with. Throws shared::TextError for a face name that Shift-JIS cannot hold.
     virtual std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) = 0;
+    // The open dialog for one existing file; nothing when the user cancels.
+    virtual std::optional<FileDialogChoice> OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // The save dialog. A name typed without an extension gets the one of the filter entry chosen
+    // (when that entry has exactly one), else DefaultExtension; nothing when the user cancels.
+    virtual std::optional<FileDialogChoice> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
-// The real dialogs: QMessageBox, QColorDialog, TFontDialog, captioned "Zarvo".
+// The real dialogs: QMessageBox, QColorDialog, TFontDialog, QFileDialog; the boxes captioned
+// "Zarvo".
 class QtDialogs : public Dialogs {
   public:
     void Inform(QWidget* parent, const QString& text) override;
@@ -37,6 +64,8 @@ class QtDialogs : public Dialogs {
     bool Ask(QWidget* parent, const QString& text) override;
     std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) override;
     std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
+    std::optional<FileDialogChoice> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<FileDialogChoice> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
 };
 
 } // namespace zarvo::shared

@@ -62,6 +62,23 @@ class ScriptedDialogs : public zarvo::shared::Dialogs {
         presetFont = initial;
         return nextFont;
     }
+    // The file dialogs answer with the next path scripted (none: the user cancels).
+    std::optional<zarvo::shared::FileDialogChoice>
+    OpenFile(QWidget*, const zarvo::shared::FileDialogRequest& r) override {
+        return Answer(r);
+    }
+    std::optional<zarvo::shared::FileDialogChoice>
+    SaveFile(QWidget*, const zarvo::shared::FileDialogRequest& r) override {
+        return Answer(r);
+    }
+    std::optional<zarvo::shared::FileDialogChoice> Answer(const zarvo::shared::FileDialogRequest& r) {
+        fileRequests.push_back(r);
+        if (nextPaths.empty())
+            return std::nullopt;
+        const QString path = nextPaths.front();
+        nextPaths.pop_front();
+        return zarvo::shared::FileDialogChoice{path, r.FilterIndex};
+    }
 
     std::vector<QString> shown;
     bool askAnswer = false;
@@ -69,6 +86,8 @@ class ScriptedDialogs : public zarvo::shared::Dialogs {
     std::optional<zarvo::component::TColor> presetColor;
     std::optional<zarvo::component::TFont> nextFont;
     std::optional<zarvo::component::TFont> presetFont;
+    std::deque<QString> nextPaths;
+    std::vector<zarvo::shared::FileDialogRequest> fileRequests;
 };
 
 class FakeClipboard : public zarvo::component::Clipboard {
@@ -76,6 +95,7 @@ class FakeClipboard : public zarvo::component::Clipboard {
     std::optional<QString> Text() const override { return text; }
     void SetMimeData(std::unique_ptr<QMimeData> data) override {
         text = data->hasText() ? std::optional<QString>(data->text()) : std::nullopt;
+        formats = data->formats();
         owned = true;
         Notify();
     }
@@ -94,6 +114,7 @@ class FakeClipboard : public zarvo::component::Clipboard {
         }
     }
     std::optional<QString> text;
+    QStringList formats; // of the last copy made by the program
     bool owned = false;
     std::function<void()> handler;
 };
@@ -184,7 +205,15 @@ class FrameTest : public ::testing::Test {
         FocusOn(control);
         Key(Qt::Key_A, Qt::ControlModifier);
         Key(Qt::Key_Backspace);
+        Keys(text);
+    }
+    // Types text where the focus is; a line break is the Return key.
+    void Keys(const QString& text) {
         for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\n')) {
+                Key(Qt::Key_Return);
+                continue;
+            }
             const QChar ch = text[i];
             if (ch.unicode() > 0x20 && ch.unicode() < 0x7F) {
                 QTest::keyClick(form->windowHandle(), ch.toLatin1());

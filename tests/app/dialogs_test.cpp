@@ -1,0 +1,130 @@
+// The real file dialogs of the Dialogs seam as a user answers them: the entry chosen, the name
+// proposed, the extension a typed name gets, and every file listed for "*.*".
+#include "shared/dialogs.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace zarvo::shared {
+namespace {
+
+const QString kSaveFilter =
+    QString::fromUtf8("ビットマップ(*.bmp)|*.bmp|EMF(Win32 エンハンスドメタファイル)(*.emf)|*.emf|"
+                      "WMF(Win16 形式メタファイル)(*.wmf)|*.wmf|全てのファイル(*.*)|*.*");
+
+// Runs user once the dialog (or box) of the given type is the modal window on top.
+template <typename Dialog> void WhenShown(std::function<void(Dialog&)> user) {
+    QTimer::singleShot(10, [user] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog || !QTest::qWaitForWindowExposed(dialog)) {
+            WhenShown(user);
+            return;
+        }
+        // a dialog shown again after a box may stay inactive here; its keys reach it all the same
+        static_cast<void>(QTest::qWaitForWindowActive(dialog, 1000));
+        user(*dialog);
+    });
+}
+
+// Types over the proposed name and confirms, with keys sent to the dialog's window.
+void TypeName(QFileDialog& dialog, const QString& name) {
+    QWindow* window = dialog.windowHandle();
+    QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+    for (QChar c : name)
+        QTest::keyClick(window, c.toLatin1());
+    QTest::keyClick(window, Qt::Key_Return);
+}
+
+TEST(FileDialogs, ATypedNameGetsTheExtensionOfTheEntryChosen) {
+    QTemporaryDir dir;
+    const struct {
+        int entry;
+        const char* defaultExtension;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {2, "bmp", "symbol", "symbol.emf"},
+        {4, "bmp", "symbol", "symbol.bmp"},
+        {4, "", "data", "data"},
+        {1, "bmp", "x.png", "x.png"},
+    };
+    for (const auto& c : cases) {
+        FileDialogRequest request;
+        request.Filter = kSaveFilter;
+        request.FilterIndex = c.entry;
+        request.DefaultExtension = QString::fromLatin1(c.defaultExtension);
+        request.Directory = dir.path();
+        request.FileName = QStringLiteral("Zarvo.emf");
+        request.OverwritePrompt = true;
+        QString shown, proposed;
+        WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+            shown = dialog.selectedNameFilter();
+            proposed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            TypeName(dialog, QString::fromLatin1(c.typed));
+        });
+        const std::optional<FileDialogChoice> chosen = QtDialogs().SaveFile(nullptr, request);
+        ASSERT_TRUE(chosen) << c.typed;
+        EXPECT_EQ(chosen->Path, dir.filePath(QString::fromLatin1(c.saved))) << c.entry;
+        EXPECT_EQ(chosen->FilterIndex, c.entry);
+        EXPECT_TRUE(shown.startsWith(kSaveFilter.split(QLatin1Char('|'))[2 * (c.entry - 1)])) << c.entry;
+        EXPECT_EQ(proposed, QStringLiteral("Zarvo.emf"));
+    }
+}
+
+TEST(FileDialogs, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("old.bmp"))).open(QIODevice::WriteOnly);
+    FileDialogRequest request;
+    request.Filter = kSaveFilter;
+    request.Directory = dir.path();
+    request.OverwritePrompt = true;
+    bool asked = false;
+    WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+        WhenShown<QMessageBox>([&](QMessageBox& box) {
+            asked = true;
+            box.button(QMessageBox::No)->click();
+            WhenShown<QFileDialog>(
+                [](QFileDialog& again) { QTest::keyClick(again.windowHandle(), Qt::Key_Escape); });
+        });
+        TypeName(dialog, QStringLiteral("old.bmp"));
+    });
+    EXPECT_FALSE(QtDialogs().SaveFile(nullptr, request));
+    EXPECT_TRUE(asked);
+}
+
+TEST(FileDialogs, AllFilesListsNamesWithoutAnExtension) {
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
+    FileDialogRequest request;
+    request.Filter = QString::fromUtf8("全てのファイル(*.*)|*.*");
+    request.Directory = dir.path();
+    bool listed = false;
+    WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+        auto* view = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        listed = QTest::qWaitFor([view] {
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                if (view->model()->index(row, 0, root).data().toString() == QStringLiteral("README"))
+                    return true;
+            return false;
+        });
+        TypeName(dialog, QStringLiteral("README"));
+    });
+    const std::optional<FileDialogChoice> chosen = QtDialogs().OpenFile(nullptr, request);
+    EXPECT_TRUE(listed);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->Path, dir.filePath(QStringLiteral("README")));
+}
+
+} // namespace
+} // namespace zarvo::shared
