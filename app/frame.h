@@ -176,6 +176,8 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void ShowCodeInEditor();
     // The component's Code and comments in the boxes, selecting no item.
     void ShowUnstoredCode();
+    // A text not in the list shown in the symbol box, on one line.
+    void ShowInSymbolBox(const QString& text);
     void WriteNewItemCaption();
     // The filter list of both save dialogs.
     static QString SaveFilter();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <cerrno>
@@ -41,7 +42,7 @@ void TFrameForm::Memo1Change() {
     Button13->setEnabled(true);
     Button16->setEnabled(true);
     SelectBox(ComboBox1, -1);
-    ComboBox1->setEditText(OneLine(Memo1->toPlainText()));
+    ShowInSymbolBox(Memo1->toPlainText());
     SelectBox(ComboBox7, -1);
     SelectBox(ComboBox8, -1);
 }
@@ -55,13 +56,18 @@ void TFrameForm::ShowCodeInEditor() {
     Label10->setText(U(kSymbolString));
 }
 
+void TFrameForm::ShowInSymbolBox(const QString& text) {
+    ComboBox1->setEditText(OneLine(text));
+    ComboBox1->lineEdit()->setCursorPosition(0); // its beginning, as a list entry shows
+}
+
 void TFrameForm::WriteNewItemCaption() {
     Label1->setText(U("シンボル文字列 (new %1)").arg(list_.Count() + 1));
 }
 
 void TFrameForm::ShowUnstoredCode() {
     SelectBox(ComboBox1, -1);
-    ComboBox1->setEditText(OneLine(shared::Cp932ToQString(qr_->Code())));
+    ShowInSymbolBox(shared::Cp932ToQString(qr_->Code()));
     for (QComboBox* box : {ComboBox7, ComboBox8}) {
         SelectBox(box, -1);
         box->setEditText(shared::Cp932ToQString(box == ComboBox7 ? qr_->CommentUp() : qr_->CommentDown()));
