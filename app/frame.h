@@ -144,6 +144,11 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void FillBoxes();
     void InsertItem(int32_t index, std::string code, std::string up, std::string down);
     void PushItem(const std::string& code, const std::string& up, const std::string& down);
+    // The comments drawn anew, the symbol string as it is.
+    void PushComments(const std::string& up, const std::string& down);
+    // The bytes of both comment boxes' shown texts; false (the user told why) when Shift-JIS
+    // cannot hold one.
+    bool ShownComments(std::string& up, std::string& down);
     void ShowItem();
     void WriteItemCaption();
     bool RefuseText(const shared::TextError& error);

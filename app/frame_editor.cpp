@@ -108,17 +108,9 @@ void TFrameForm::Button16Click() {
     if (!ComboBox7->currentText().isEmpty() || !ComboBox8->currentText().isEmpty()) {
         // comments typed after QR are taken
         std::string up, down;
-        try {
-            up = ShownText(ComboBox7);
-            down = ShownText(ComboBox8);
-        } catch (const shared::TextError& e) {
-            RefuseText(e);
+        if (!ShownComments(up, down))
             return;
-        }
-        qr_->SetSymbolEnabled(false);
-        qr_->SetCommentUp(up);
-        qr_->SetCommentDown(down);
-        qr_->SetSymbolEnabled(true);
+        PushComments(up, down);
     }
     SelectOrInsertCode();
     Button16->setEnabled(false);

@@ -105,11 +105,7 @@ void TFrameForm::CheckBox3Click() {
 void TFrameForm::QRCode1ChangedCode(component::TQRCode*, bool watch) {
     if (!watch)
         return;
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(std::string());
-    qr.SetCommentDown(std::string());
-    qr.SetSymbolEnabled(true);
+    PushComments(std::string(), std::string());
     SelectBox(ComboBox7, -1);
     SelectBox(ComboBox8, -1);
     SelectOrInsertCode();

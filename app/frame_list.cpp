@@ -106,6 +106,24 @@ void TFrameForm::AssignList(datalist::DataList list) {
     listChanged_ = true;
 }
 
+bool TFrameForm::ShownComments(std::string& up, std::string& down) {
+    try {
+        up = ShownText(ComboBox7);
+        down = ShownText(ComboBox8);
+    } catch (const shared::TextError& e) {
+        return RefuseText(e);
+    }
+    return true;
+}
+
+void TFrameForm::PushComments(const std::string& up, const std::string& down) {
+    component::TQRCode& qr = *qr_;
+    qr.SetSymbolEnabled(false);
+    qr.SetCommentUp(up);
+    qr.SetCommentDown(down);
+    qr.SetSymbolEnabled(true);
+}
+
 void TFrameForm::PushItem(const std::string& code, const std::string& up, const std::string& down) {
     component::TQRCode& qr = *qr_;
     qr.SetSymbolEnabled(false);
@@ -207,13 +225,8 @@ void TFrameForm::ComboBox7KeyDown() {
         return;
     const int32_t i = ComboBox1->currentIndex();
     std::string up, down;
-    try {
-        up = ShownText(ComboBox7);
-        down = ShownText(ComboBox8);
-    } catch (const shared::TextError& e) {
-        RefuseText(e);
+    if (!ShownComments(up, down))
         return;
-    }
     list_.SetComments(i, up, down);
     listChanged_ = true;
     for (QComboBox* box : {ComboBox7, ComboBox8}) {
@@ -221,11 +234,7 @@ void TFrameForm::ComboBox7KeyDown() {
         box->setItemText(i, DisplayText(box == ComboBox7 ? up : down));
         box->setCurrentIndex(i);
     }
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(up);
-    qr.SetCommentDown(down);
-    qr.SetSymbolEnabled(true);
+    PushComments(up, down);
     CurrentIndex = i;
     ShowStatus();
 }

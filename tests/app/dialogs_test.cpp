@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -49,14 +50,16 @@ TEST(FileDialogs, ATypedNameGetsTheExtensionOfTheEntryChosen) {
     QTemporaryDir dir;
     const struct {
         int entry;
+        int picked; // the entry the user chooses in the dialog; 0: none
         const char* defaultExtension;
         const char* typed;
         const char* saved;
     } cases[] = {
-        {2, "bmp", "symbol", "symbol.emf"},
-        {4, "bmp", "symbol", "symbol.bmp"},
-        {4, "", "data", "data"},
-        {1, "bmp", "x.png", "x.png"},
+        {2, 0, "bmp", "symbol", "symbol.emf"},
+        {4, 0, "bmp", "symbol", "symbol.bmp"},
+        {4, 0, "", "data", "data"},
+        {1, 0, "bmp", "x.png", "x.png"},
+        {1, 3, "bmp", "symbol", "symbol.wmf"},
     };
     for (const auto& c : cases) {
         FileDialogRequest request;
@@ -69,13 +72,25 @@ TEST(FileDialogs, ATypedNameGetsTheExtensionOfTheEntryChosen) {
         QString shown, proposed;
         WhenShown<QFileDialog>([&](QFileDialog& dialog) {
             shown = dialog.selectedNameFilter();
-            proposed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            proposed = name->text();
+            if (c.picked) {
+                auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                types->setFocus(Qt::MouseFocusReason);
+                QTest::keyClick(dialog.windowHandle(), Qt::Key_F4);
+                EXPECT_TRUE(QTest::qWaitFor([types] { return types->view()->isVisible(); }));
+                QTest::keyClick(dialog.windowHandle(), Qt::Key_Home);
+                for (int i = 1; i < c.picked; ++i)
+                    QTest::keyClick(dialog.windowHandle(), Qt::Key_Down);
+                QTest::keyClick(dialog.windowHandle(), Qt::Key_Return);
+                QTest::mouseClick(name, Qt::LeftButton);
+            }
             TypeName(dialog, QString::fromLatin1(c.typed));
         });
         const std::optional<FileDialogChoice> chosen = QtDialogs().SaveFile(nullptr, request);
         ASSERT_TRUE(chosen) << c.typed;
         EXPECT_EQ(chosen->Path, dir.filePath(QString::fromLatin1(c.saved))) << c.entry;
-        EXPECT_EQ(chosen->FilterIndex, c.entry);
+        EXPECT_EQ(chosen->FilterIndex, c.picked ? c.picked : c.entry);
         EXPECT_TRUE(shown.startsWith(kSaveFilter.split(QLatin1Char('|'))[2 * (c.entry - 1)])) << c.entry;
         EXPECT_EQ(proposed, QStringLiteral("Zarvo.emf"));
     }

@@ -29,12 +29,13 @@ class FrameEditor : public FrameTest {
 };
 
 TEST_F(FrameEditor, TypedLinesAreDrawnByQrAndStoredByAddWithTheCommentsTyped) {
+    Pick("ComboBox1", 0);
     Type(Find<QWidget>("Memo1"), U("line 1\nライン 2"));
     // the text leaves the item: the boxes show it, the comments clear, the symbol waits for QR
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), -1);
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), U("line 1\u21B5ライン 2"));
     EXPECT_EQ(Find<QComboBox>("ComboBox7")->currentText(), QString());
-    EXPECT_EQ(Qr().Code(), "B");
+    EXPECT_EQ(Qr().Code(), "A");
     EXPECT_TRUE(Enabled("Button13") && Enabled("Button16"));
 
     Click("Button13");
@@ -49,10 +50,10 @@ TEST_F(FrameEditor, TypedLinesAreDrawnByQrAndStoredByAddWithTheCommentsTyped) {
     TypeInto("ComboBox8", U("下の注"));
     Click("Button16");
     ASSERT_EQ(form->List().Count(), 3);
-    EXPECT_EQ(form->List().Code(2), S("line 1\r\nライン 2"));
-    EXPECT_EQ(form->List().Down(2), S("下の注"));
+    EXPECT_EQ(form->List().Code(1), S("line 1\r\nライン 2")); // after the current item
+    EXPECT_EQ(form->List().Down(1), S("下の注"));
     EXPECT_EQ(Qr().CommentDown(), S("下の注"));
-    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (3 of 3)"));
+    EXPECT_EQ(Text("Label1"), U("シンボル文字列 (2 of 3)"));
     EXPECT_FALSE(Enabled("Button16"));
 }
 

@@ -59,6 +59,14 @@ TEST_F(FrameExport, TheCopyMethodDecidesTheFileAndABitmapFollowsTheName) {
     }
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(form->SaveDir, QFile::encodeName(dir.path()).toStdString());
+
+    // what is saved is what the editor shows, drawn first
+    Pick("ComboBox6", 0);
+    form->resize(900, 500);
+    Type(Find<QWidget>("Memo1"), U("EDITED"));
+    SaveImage(Path("edited.bmp"));
+    EXPECT_EQ(ZxingBytes(QImage(Path("edited.bmp"))), BytesOf("EDITED"));
+    EXPECT_EQ(Qr().Code(), "EDITED");
 }
 
 TEST_F(FrameExport, NothingIsSavedWithoutASymbolOrWhereTheFileCannotBeWritten) {

@@ -131,12 +131,7 @@ TEST(LibreOffice, ConvertsOurMetafilesToTheSymbolAndItsComment) {
         ASSERT_FALSE(page.isNull()) << what << ": no PNG";
         // Decoded from the whole A4 page, at the picture's natural size (96 dpi)
         const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
-        ZXing::DecodeHints hints;
-        hints.setFormats(ZXing::BarcodeFormat::QRCode);
-        const ZXing::Result result =
-            ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(gray.bytesPerLine())},
-                               hints);
+        const ZXing::Result result = zarvo::testsupport::ReadQrCode(gray);
         ASSERT_TRUE(result.isValid()) << what << ": zxing finds no symbol";
         EXPECT_EQ(std::vector<uint8_t>(result.bytes().begin(), result.bytes().end()), BytesOf(s.data))
             << what;

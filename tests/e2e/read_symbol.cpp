@@ -3,13 +3,12 @@
 // bytes in hexadecimal ("90 4142"). Exit status 1 when no symbol is found, 2 on bad usage.
 //
 // Usage: zarvo_read_symbol FILE | zarvo_read_symbol --window WINDOW-ID
-#define ZX_USE_UTF8 1
+#include "tests/support/read_qr.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-#include <ZXing/ReadBarcode.h>
 #include <cstdio>
 #include <cstring>
 
@@ -28,13 +27,7 @@ int main(int argc, char** argv) {
         std::fputs("zarvo_read_symbol: no image\n", stderr);
         return 1;
     }
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    const ZXing::Result result =
-        ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                            static_cast<int>(gray.bytesPerLine())},
-                           hints);
+    const ZXing::Result result = zarvo::testsupport::ReadQrCode(image);
     if (!result.isValid())
         return 1;
     std::printf("%d ", result.orientation());
