@@ -2,14 +2,12 @@
 // proposed, the extension a typed name gets, and every file listed for "*.*".
 #include "shared/dialogs.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,7 +21,7 @@ const QString kSaveFilter =
     QString::fromUtf8("ビットマップ(*.bmp)|*.bmp|EMF(Win32 エンハンスドメタファイル)(*.emf)|*.emf|"
                       "WMF(Win16 形式メタファイル)(*.wmf)|*.wmf|全てのファイル(*.*)|*.*");
 
-// Runs user once the dialog (or box) of the given type is the modal window on top.
+// Runs user once a dialog of the given type is the modal window on top.
 template <typename Dialog> void WhenShown(std::function<void(Dialog&)> user) {
     QTimer::singleShot(10, [user] {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
@@ -31,7 +29,6 @@ template <typename Dialog> void WhenShown(std::function<void(Dialog&)> user) {
             WhenShown(user);
             return;
         }
-        // a dialog shown again after a box may stay inactive here; its keys reach it all the same
         static_cast<void>(QTest::qWaitForWindowActive(dialog, 1000));
         user(*dialog);
     });
@@ -94,27 +91,6 @@ TEST(FileDialogs, ATypedNameGetsTheExtensionOfTheEntryChosen) {
         EXPECT_TRUE(shown.startsWith(kSaveFilter.split(QLatin1Char('|'))[2 * (c.entry - 1)])) << c.entry;
         EXPECT_EQ(proposed, QStringLiteral("Zarvo.emf"));
     }
-}
-
-TEST(FileDialogs, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
-    QTemporaryDir dir;
-    QFile(dir.filePath(QStringLiteral("old.bmp"))).open(QIODevice::WriteOnly);
-    FileDialogRequest request;
-    request.Filter = kSaveFilter;
-    request.Directory = dir.path();
-    request.OverwritePrompt = true;
-    bool asked = false;
-    WhenShown<QFileDialog>([&](QFileDialog& dialog) {
-        WhenShown<QMessageBox>([&](QMessageBox& box) {
-            asked = true;
-            box.button(QMessageBox::No)->click();
-            WhenShown<QFileDialog>(
-                [](QFileDialog& again) { QTest::keyClick(again.windowHandle(), Qt::Key_Escape); });
-        });
-        TypeName(dialog, QStringLiteral("old.bmp"));
-    });
-    EXPECT_FALSE(QtDialogs().SaveFile(nullptr, request));
-    EXPECT_TRUE(asked);
 }
 
 TEST(FileDialogs, AllFilesListsNamesWithoutAnExtension) {

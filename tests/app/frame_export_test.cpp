@@ -69,7 +69,10 @@ TEST_F(FrameExport, TheCopyMethodDecidesTheFileAndABitmapFollowsTheName) {
     EXPECT_EQ(Qr().Code(), "EDITED");
 }
 
-TEST_F(FrameExport, NothingIsSavedWithoutASymbolOrWhereTheFileCannotBeWritten) {
+TEST_F(FrameExport, NothingIsSavedOrCopiedWithoutASymbolOrWhereTheFileCannotBeWritten) {
+    Click("Button3");
+    EXPECT_TRUE(clipboard->formats.contains(QStringLiteral("image/png")));
+    clipboard->formats.clear();
     SaveImage(dir.path() + QStringLiteral("/missing/x.bmp"));
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_TRUE(dialogs.shown[0].contains(U("保存できません")));
@@ -84,11 +87,6 @@ TEST_F(FrameExport, NothingIsSavedWithoutASymbolOrWhereTheFileCannotBeWritten) {
     Click("Button3");
     EXPECT_EQ(dialogs.fileRequests.size(), asked); // no dialog at all
     EXPECT_TRUE(clipboard->formats.isEmpty());
-}
-
-TEST_F(FrameExport, CopyPutsThePictureOnTheClipboard) {
-    Click("Button3");
-    EXPECT_TRUE(clipboard->formats.contains(QStringLiteral("image/png")));
 }
 
 TEST_F(FrameExport, PasteStoresANewTextOrSelectsAStoredOneAndRefusesWhatItCannotHold) {
