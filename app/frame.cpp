@@ -130,6 +130,7 @@ void TFrameForm::CreateControls() {
     CreateSettingsPanel();
     CreateButtonBar();
     CreateEditorPane();
+    CreatePopupMenu();
 }
 
 void TFrameForm::CreateSettingsPanel() {
@@ -308,14 +309,14 @@ void TFrameForm::CreateEditorPane() {
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setReadOnly(true); // editing and the file commands join with the editor pane's commands
+    Memo1->setTabChangesFocus(true); // Tab leaves the editor, as it leaves every other control
     component::TFont memoFont;
     memoFont.Name = Sjis("ＭＳ ゴシック");
     memoFont.Size = 10; // 13 pixels
     memoFont.Pitch = 2;
     Memo1->setFont(component::ToQFont(memoFont));
     Label10->setBuddy(Memo1);
-    for (QPushButton* b : {Button13, Button16, Button14, Button15})
+    for (QPushButton* b : {Button13, Button16})
         b->setEnabled(false);
 
     for (QWidget* w : std::initializer_list<QWidget*>{Button8, Edit7, Button10, Button9, Edit8, Button13,
@@ -343,6 +344,13 @@ void TFrameForm::Connect() {
     connect(Button17, &QPushButton::clicked, this, &TFrameForm::Button17Click);
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TFrameForm::Memo1Change);
+    connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
+    connect(Button16, &QPushButton::clicked, this, &TFrameForm::Button16Click);
+    connect(Button14, &QPushButton::clicked, this, &TFrameForm::Button14Click);
+    connect(Button15, &QPushButton::clicked, this, &TFrameForm::Button15Click);
+    connect(Button4, &QPushButton::clicked, this, &TFrameForm::Button4Click);
+    connect(Button3, &QPushButton::clicked, this, &TFrameForm::Button3Click);
+    connect(Button12, &QPushButton::clicked, this, &TFrameForm::Button12Click);
 
     connect(ComboBox2, &QComboBox::activated, this, &TFrameForm::ComboBox2Change);
     connect(ComboBox3, &QComboBox::activated, this, &TFrameForm::ComboBox3Change);
@@ -370,9 +378,8 @@ void TFrameForm::Connect() {
         });
     }
 
-    // the commands of the clipboard, the image files, printing and sorting join with their own
-    // windows; until then they cannot be pressed
-    for (QPushButton* b : {Button3, Button12, Button4, Button7, Button8, Button9, Button10})
+    // printing and sorting join with their own windows; until then they cannot be pressed
+    for (QPushButton* b : {Button7, Button8, Button9, Button10})
         b->setEnabled(false);
     Button17->setEnabled(false);
 }

@@ -22,10 +22,12 @@
 #include <utility>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
@@ -89,6 +91,9 @@ class TFrameForm : public QWidget, public ErrorReporter {
     // Runs the data list window over the list; set when that window joins. Button17 is enabled
     // only while it is set.
     void SetDataListWindow(std::function<void(TFrameForm&)> window);
+    // Runs the symbol size report; set when that window joins. "シンボルのサイズ情報" (and Ctrl+I)
+    // can be chosen only while it is set.
+    void SetSymbolSizeWindow(std::function<void(TFrameForm&)> window);
 
     int32_t CurrentIndex = -1;
     int32_t ListReturnIndex = 0;
@@ -130,10 +135,6 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void UpDown3MouseDown();
     void UpDown3Click(bool up);
     void Button17Click();
-    void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
-    void Memo1Change();
-    // A copied text the clipboard watch did not take (CP932 cannot hold it).
-    void QRCode1ClipboardRefused(const QString& reason);
     // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
     // else the typed text made CP932 (TextError when it cannot be).
     std::string ShownText(QComboBox* box) const;
@@ -143,8 +144,12 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void FillBoxes();
     void InsertItem(int32_t index, std::string code, std::string up, std::string down);
     void PushItem(const std::string& code, const std::string& up, const std::string& down);
+    // The comments drawn anew, the symbol string as it is.
+    void PushComments(const std::string& up, const std::string& down);
+    // The bytes of both comment boxes' shown texts; false (the user told why) when Shift-JIS
+    // cannot hold one.
+    bool ShownComments(std::string& up, std::string& down);
     void ShowItem();
-    void ShowCodeInEditor();
     void WriteItemCaption();
     bool RefuseText(const shared::TextError& error);
     void BoxTextEdited(QComboBox* box);
@@ -158,11 +163,46 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void ComboBox6Change();
     void ComboBox9Change();
     void CheckBox1Click();
-    void CheckBox3Click();
     void Button1Click();
     void Button2Click();
     void Button11Click();
     void ShowPrintSpacing();
+    // A copied text the clipboard watch did not take (CP932 cannot hold it).
+    void QRCode1ClipboardRefused(const QString& reason);
+
+    // frame_editor.cpp: the editor pane and the data files
+    void Memo1Change();
+    // QR; false when the editor's text was refused (Shift-JIS cannot hold it) and nothing drawn.
+    bool Button13Click();
+    void Button16Click();
+    void Button14Click();
+    void Button15Click();
+    // The component's Code in the editor, as a change the program made; QR and Add disabled.
+    void ShowCodeInEditor();
+    // The component's Code and comments in the boxes, selecting no item.
+    void ShowUnstoredCode();
+    // A text not in the list shown in the symbol box, on one line.
+    void ShowInSymbolBox(const QString& text);
+    void WriteNewItemCaption();
+    // The filter list of both save dialogs.
+    static QString SaveFilter();
+    // field := the directory of path, as the settings keep it (kept when CP932 cannot name it).
+    static void RememberDirectory(std::string& field, const QString& path);
+
+    // frame_export.cpp: image files and the clipboard
+    void Button4Click();
+    void Button3Click();
+    void Button12Click();
+    void CheckBox3Click();
+    void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
+
+    // frame_menu.cpp: the popup menu
+    void CreatePopupMenu();
+    void PopupMenu1Popup();
+    void RotationClick(int32_t angle);
+    void N4Click();
+    void N5Click();
+    void Help1Click();
 
     // frame_startclose.cpp: start and close
     void ApplySettings(const MainSettings& settings);
@@ -179,6 +219,7 @@ class TFrameForm : public QWidget, public ErrorReporter {
     datalist::DataList list_;
     component::TFont fontDialogFont_; // what the font dialog holds and the settings keep
     std::function<void(TFrameForm&)> dataListWindow_;
+    std::function<void(TFrameForm&)> symbolSizeWindow_;
     bool started_ = false;
     bool starting_ = false;
     bool listFilesKept_ = false; // a list file could not be taken: kept unless the list changes
@@ -203,6 +244,8 @@ class TFrameForm : public QWidget, public ErrorReporter {
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
         *Button10, *Button11, *Button12, *Button13, *Button14, *Button15, *Button16, *Button17;
     QPlainTextEdit* Memo1;
+    QMenu* PopupMenu1;
+    QAction *N1, *N01, *N901, *N1801, *N2701, *N3, *N4, *N5, *N2, *Help1;
 };
 
 } // namespace zarvo::app

@@ -92,11 +92,6 @@ void TFrameForm::CheckBox1Click() {
     ShowStatus();
 }
 
-void TFrameForm::CheckBox3Click() {
-    qr_->SetClipWatch(CheckBox3->isChecked());
-    ShowStatus();
-}
-
 void TFrameForm::Button1Click() {
     if (const auto color = dialogs_.ChooseColor(this, qr_->SymbolColor()))
         qr_->SetSymbolColor(*color);
@@ -177,6 +172,8 @@ void TFrameForm::ShowStatus() {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(qr.BinaryOperation());
     }
+    // the rotation shortcuts act only where the menu would offer them
+    PopupMenu1Popup();
 }
 
 } // namespace zarvo::app

@@ -1,5 +1,5 @@
-// The data list in the main window: selecting, storing, deleting and moving items, and the
-// clipboard watch's items.
+// The data list in the main window: selecting, storing, deleting and moving items.
+#include "app/codetext.h"
 #include "app/frame.h"
 #include "app/uitext.h"
 #include "shared/cp932.h"
@@ -17,18 +17,9 @@ namespace zarvo::app {
 
 namespace {
 
-// The mark a line break shows as in a one-line box. Shift-JIS cannot hold it, so a typed one is
-// always a shown line break.
-constexpr QChar kBreakMark(0x21B5);
-
-// How an item's text shows in a one-line box: line breaks as a visible mark, so that a symbol
-// string of several lines stays one line.
+// How an item's text shows in a one-line box: a symbol string of several lines stays one line.
 QString DisplayText(const std::string& bytes) {
-    QString text = shared::Cp932ToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QString(kBreakMark));
-    text.replace(QLatin1Char('\r'), kBreakMark);
-    text.replace(QLatin1Char('\n'), kBreakMark);
-    return text;
+    return OneLine(shared::Cp932ToQString(bytes));
 }
 
 } // namespace
@@ -49,18 +40,10 @@ std::string TFrameForm::ShownText(QComboBox* box) const {
     if (index >= 0 && static_cast<size_t>(index) < items.size() &&
         box->currentText() == DisplayText(items[static_cast<size_t>(index)]))
         return items[static_cast<size_t>(index)];
-    QString typed = box->currentText();
-    if (box == ComboBox1) {
-        typed.replace(kBreakMark, QLatin1Char('\n'));
-        typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    } else {
-        // a comment is one line in its file
-        typed.replace(kBreakMark, QLatin1Char(' '));
-        typed.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        typed.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    }
-    return shared::QStringToCp932(typed);
+    if (box == ComboBox1)
+        return TypedCode(box->currentText());
+    // a comment is one line in its file
+    return shared::QStringToCp932(OneLine(box->currentText()).replace(QChar(kBreakMark), QLatin1Char(' ')));
 }
 
 bool TFrameForm::RefuseText(const shared::TextError& error) {
@@ -123,6 +106,24 @@ void TFrameForm::AssignList(datalist::DataList list) {
     listChanged_ = true;
 }
 
+bool TFrameForm::ShownComments(std::string& up, std::string& down) {
+    try {
+        up = ShownText(ComboBox7);
+        down = ShownText(ComboBox8);
+    } catch (const shared::TextError& e) {
+        return RefuseText(e);
+    }
+    return true;
+}
+
+void TFrameForm::PushComments(const std::string& up, const std::string& down) {
+    component::TQRCode& qr = *qr_;
+    qr.SetSymbolEnabled(false);
+    qr.SetCommentUp(up);
+    qr.SetCommentDown(down);
+    qr.SetSymbolEnabled(true);
+}
+
 void TFrameForm::PushItem(const std::string& code, const std::string& up, const std::string& down) {
     component::TQRCode& qr = *qr_;
     qr.SetSymbolEnabled(false);
@@ -130,28 +131,6 @@ void TFrameForm::PushItem(const std::string& code, const std::string& up, const 
     qr.SetCommentDown(down);
     qr.SetCode(code);
     qr.SetSymbolEnabled(true);
-}
-
-void TFrameForm::Memo1Change() {
-    // a change the program made consumes its mark; the user's own edit has not been drawn or
-    // stored yet
-    if (EditorOrigin != 0) {
-        EditorOrigin = 0;
-        return;
-    }
-    Button13->setEnabled(true);
-    Button16->setEnabled(true);
-}
-
-void TFrameForm::ShowCodeInEditor() {
-    EditorOrigin = -1;
-    QString text = shared::Cp932ToQString(qr_->Code());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Memo1->setPlainText(text);
-    EditorOrigin = 0; // also when the text was the same and nothing changed
-    Button13->setEnabled(false);
-    Button16->setEnabled(false);
-    Label10->setText(U("シンボル文字列"));
 }
 
 void TFrameForm::ShowItem() {
@@ -197,7 +176,7 @@ void TFrameForm::ComboBoxChange(QComboBox* box) {
             SelectBox(ComboBox7, -1);
             SelectBox(ComboBox8, -1);
             EditorOrigin = 1;
-            Memo1->setPlainText(ComboBox1->currentText());
+            Memo1->setPlainText(Lines(ComboBox1->currentText()));
             EditorOrigin = 0;
             Button13->setEnabled(true);
             Button16->setEnabled(true);
@@ -246,13 +225,8 @@ void TFrameForm::ComboBox7KeyDown() {
         return;
     const int32_t i = ComboBox1->currentIndex();
     std::string up, down;
-    try {
-        up = ShownText(ComboBox7);
-        down = ShownText(ComboBox8);
-    } catch (const shared::TextError& e) {
-        RefuseText(e);
+    if (!ShownComments(up, down))
         return;
-    }
     list_.SetComments(i, up, down);
     listChanged_ = true;
     for (QComboBox* box : {ComboBox7, ComboBox8}) {
@@ -260,11 +234,7 @@ void TFrameForm::ComboBox7KeyDown() {
         box->setItemText(i, DisplayText(box == ComboBox7 ? up : down));
         box->setCurrentIndex(i);
     }
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(up);
-    qr.SetCommentDown(down);
-    qr.SetSymbolEnabled(true);
+    PushComments(up, down);
     CurrentIndex = i;
     ShowStatus();
 }
@@ -376,22 +346,6 @@ void TFrameForm::SelectOrInsertCode() {
         SelectAll(at);
     }
     WriteItemCaption();
-    CurrentIndex = ComboBox1->currentIndex();
-    ShowStatus();
-}
-
-void TFrameForm::QRCode1ChangedCode(component::TQRCode*, bool watch) {
-    if (!watch)
-        return;
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(std::string());
-    qr.SetCommentDown(std::string());
-    qr.SetSymbolEnabled(true);
-    SelectBox(ComboBox7, -1);
-    SelectBox(ComboBox8, -1);
-    SelectOrInsertCode();
-    ShowCodeInEditor();
     CurrentIndex = ComboBox1->currentIndex();
     ShowStatus();
 }

@@ -224,12 +224,16 @@ void TPreviewForm::Button6Click() {
 }
 
 void TPreviewForm::Button7Click() {
-    const std::optional<QString> name = host_.TheDialogs().SaveFileName(
-        this, QFile::decodeName(QByteArray::fromStdString(host_.ProgramDir())), QStringLiteral("Preview.bmp"),
-        U("ビットマップ(*.bmp);;全てのファイル(*.*)"), QStringLiteral("bmp"));
-    if (!name)
+    shared::FileDialogRequest request;
+    request.Filter = U("ビットマップ(*.bmp)|*.bmp|全てのファイル(*.*)|*.*");
+    request.DefaultExtension = QStringLiteral("bmp");
+    request.Directory = QFile::decodeName(QByteArray::fromStdString(host_.ProgramDir()));
+    request.FileName = QStringLiteral("Preview.bmp");
+    request.OverwritePrompt = true;
+    const std::optional<shared::FileDialogChoice> chosen = host_.TheDialogs().SaveFile(this, request);
+    if (!chosen)
         return;
-    const std::string path = QFile::encodeName(*name).toStdString();
+    const std::string path = QFile::encodeName(chosen->Path).toStdString();
     // JPEG by the name's extension; any other name gets bitmap data
     const std::string type = component::ImageTypeOf(path) == "jpeg" ? "jpeg" : "bmp";
     component::SavePicture(component::Bitmap::FromImage(Image1->Picture()), type, path);

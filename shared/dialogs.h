@@ -13,6 +13,27 @@ class QWidget;
 
 namespace zarvo::shared {
 
+// ---- File dialogs ----
+
+// What a file dialog offers. The filter list is written as the program has always written it:
+// captions and their patterns in turn, joined by "|" ("ビットマップ(*.bmp)|*.bmp|全てのファイル(*.*)|*.*");
+// several patterns of one entry are joined by ";", and "*.*" stands for every file, also one
+// without an extension.
+struct FileDialogRequest {
+    QString Filter;
+    int FilterIndex = 1;          // the entry chosen at first, counted from 1
+    QString DefaultExtension;     // without the dot; empty: a name typed without one stays so
+    QString Directory;            // where the dialog starts; empty: its own choice
+    QString FileName;             // the name proposed
+    bool OverwritePrompt = false; // a save asks before an existing file is replaced
+};
+
+// What the user chose: the whole path, and the filter entry chosen at the end (from 1).
+struct FileDialogChoice {
+    QString Path;
+    int FilterIndex = 1;
+};
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
@@ -36,12 +57,11 @@ class Dialogs {
     virtual bool SetUpPrinter(QWidget* parent, QPrinter& printer);
     // The print dialog before a print: the printer or a PDF file, set into printer. True to print.
     virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer);
-    // The save dialog: starts with fileName in directory; filter in Qt's form
-    // ("ビットマップ(*.bmp);;全てのファイル(*.*)"); a name given without extension gets
-    // defaultSuffix; asks before an existing file is replaced. The chosen path, or nothing.
-    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& directory,
-                                                const QString& fileName, const QString& filter,
-                                                const QString& defaultSuffix);
+    // The open dialog for one existing file; nothing when the user cancels.
+    virtual std::optional<FileDialogChoice> OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // The save dialog. A name typed without an extension gets the one of the filter entry chosen
+    // (when that entry has exactly one), else DefaultExtension; nothing when the user cancels.
+    virtual std::optional<FileDialogChoice> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
 // The real dialogs: QMessageBox, QColorDialog, TFontDialog, QPrintDialog and QFileDialog; the
@@ -55,8 +75,8 @@ class QtDialogs : public Dialogs {
     std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
     bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
     bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const QString& directory, const QString& fileName,
-                                        const QString& filter, const QString& defaultSuffix) override;
+    std::optional<FileDialogChoice> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<FileDialogChoice> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
 };
 
 } // namespace zarvo::shared

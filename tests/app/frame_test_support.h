@@ -7,6 +7,7 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "shared/updown.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -44,59 +45,8 @@ inline std::string S(const char* utf8) {
     return zarvo::shared::Utf8ToCp932(utf8);
 }
 
-// Records every box the window shows and answers from a script (default: OK, "no", cancel).
-class ScriptedDialogs : public zarvo::shared::Dialogs {
-  public:
-    void Inform(QWidget*, const QString& text) override { shown.push_back(text); }
-    void Error(QWidget*, const QString& text) override { shown.push_back(text); }
-    bool Ask(QWidget*, const QString& text) override {
-        shown.push_back(text);
-        return askAnswer;
-    }
-    std::optional<zarvo::component::TColor> ChooseColor(QWidget*, zarvo::component::TColor initial) override {
-        presetColor = initial;
-        return nextColor;
-    }
-    std::optional<zarvo::component::TFont> ChooseFont(QWidget*,
-                                                      const zarvo::component::TFont& initial) override {
-        presetFont = initial;
-        return nextFont;
-    }
-
-    std::vector<QString> shown;
-    bool askAnswer = false;
-    std::optional<zarvo::component::TColor> nextColor;
-    std::optional<zarvo::component::TColor> presetColor;
-    std::optional<zarvo::component::TFont> nextFont;
-    std::optional<zarvo::component::TFont> presetFont;
-};
-
-class FakeClipboard : public zarvo::component::Clipboard {
-  public:
-    std::optional<QString> Text() const override { return text; }
-    void SetMimeData(std::unique_ptr<QMimeData> data) override {
-        text = data->hasText() ? std::optional<QString>(data->text()) : std::nullopt;
-        owned = true;
-        Notify();
-    }
-    bool OwnsContent() const override { return owned; }
-    void SetChangeHandler(std::function<void()> h) override { handler = std::move(h); }
-    bool NotifiesOnRegistration() const override { return false; }
-    void OtherProgramCopies(const QString& newText) {
-        text = newText;
-        owned = false;
-        Notify();
-    }
-    void Notify() {
-        if (handler) {
-            const auto h = handler;
-            h();
-        }
-    }
-    std::optional<QString> text;
-    bool owned = false;
-    std::function<void()> handler;
-};
+using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
+using FakeClipboard = zarvo::testsupport::FakeClipboard;
 
 inline std::string ReadBytes(const QString& path) {
     std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
@@ -184,7 +134,15 @@ class FrameTest : public ::testing::Test {
         FocusOn(control);
         Key(Qt::Key_A, Qt::ControlModifier);
         Key(Qt::Key_Backspace);
+        Keys(text);
+    }
+    // Types text where the focus is; a line break is the Return key.
+    void Keys(const QString& text) {
         for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\n')) {
+                Key(Qt::Key_Return);
+                continue;
+            }
             const QChar ch = text[i];
             if (ch.unicode() > 0x20 && ch.unicode() < 0x7F) {
                 QTest::keyClick(form->windowHandle(), ch.toLatin1());

@@ -2,7 +2,7 @@
 """The main window in a user's hands: the real zarvo program under an X server, typed at with
 real X key events (xdotool), closed as a window manager closes it (WM_DELETE_WINDOW).
 
-Usage (under an X server, e.g. xvfb-run -a): main_window_e2e.py PATH/TO/zarvo
+Usage (under an X server, e.g. xvfb-run -a): main_window_e2e.py PATH/TO/zarvo PATH/TO/zarvo_read_symbol
 """
 import os
 import select
@@ -16,7 +16,12 @@ import unittest
 from Xlib import X, display, protocol
 
 ZARVO = None  # the program under test, from the command line
+READ_SYMBOL = None  # reads the symbol in a file or a window (zarvo_read_symbol)
 TIMEOUT = 20  # seconds any single wait may take
+
+# Where the main window's controls lie (its layout keeps the settings panel, 289 high, on the
+# button bar, 40 high, and the editor pane at x = 365 to the right of the panel).
+PANEL2_HEIGHT, PANEL3_HEIGHT, EDITOR_LEFT = 289, 40, 365
 
 
 def xdotool(*args):
@@ -74,6 +79,39 @@ class Run:
     def caption(self):
         return xdotool("getwindowname", self.window).strip()
 
+    def resize(self, width, height):
+        xdotool("windowsize", "--sync", self.window, str(width), str(height))
+        self.size = (width, height)
+        self.sync()
+
+    def click(self, x, y, button=1):
+        """A click at a point of the window (client coordinates)."""
+        self.sync()
+        xdotool("mousemove", "--window", self.window, str(x), str(y), "click", str(button))
+        self.sync()
+
+    def panel_top(self):
+        """The top of the settings panel, and of the editor pane beside it."""
+        return self.size[1] - PANEL3_HEIGHT - PANEL2_HEIGHT
+
+    def read_symbol(self):
+        """The orientation and the bytes of the symbol the window shows."""
+        self.sync()
+        return read_symbol("--window", self.window)
+
+    def other_window(self):
+        """A window of the program other than the main window (a dialog), focused."""
+        deadline = time.monotonic() + TIMEOUT
+        while time.monotonic() < deadline:
+            found = subprocess.run(("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)),
+                                   capture_output=True, text=True, timeout=TIMEOUT).stdout.split()
+            others = [w for w in found if w != self.window]
+            if others:
+                xdotool("windowfocus", "--sync", others[0])
+                return others[0]
+            time.sleep(0.05)
+        raise AssertionError("no dialog appeared")
+
     def wait_caption(self, part):
         deadline = time.monotonic() + TIMEOUT
         caption = self.caption()
@@ -112,6 +150,7 @@ class Run:
     def key(self, *keys):
         self.sync()
         xdotool("key", "--delay", "30", *keys)
+        self.sync()
 
     def close(self):
         """Asks the window to close, as a window manager does, and waits for the program to end."""
@@ -124,6 +163,23 @@ class Run:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+
+
+def read_symbol(*arguments):
+    """(orientation in degrees, bytes) of the symbol zarvo_read_symbol finds; None when none."""
+    result = subprocess.run((READ_SYMBOL,) + arguments, capture_output=True, text=True, timeout=TIMEOUT)
+    if result.returncode != 0:
+        return None
+    orientation, data = result.stdout.split()
+    return int(orientation), bytes.fromhex(data)
+
+
+def wait_for(condition, what):
+    deadline = time.monotonic() + TIMEOUT
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"{what} never happened")
+        time.sleep(0.05)
 
 
 class MainWindow(unittest.TestCase):
@@ -139,6 +195,7 @@ class MainWindow(unittest.TestCase):
 
     def start(self):
         run = Run(self.directory)
+        run.size = (368, 441)  # the first run's client area
         self.runs.append(run)
         return run
 
@@ -184,6 +241,71 @@ class MainWindow(unittest.TestCase):
         self.assertEqual(zarvo.close(), 0)
 
 
+    def test_lines_typed_into_the_editor_become_an_item_turned_and_saved_as_an_image(self):
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 0,")
+        zarvo.resize(1000, 700)  # the editor pane comes into sight
+        top = zarvo.panel_top()
+        zarvo.click(EDITOR_LEFT + 300, top + 150)
+        zarvo.type("line one")
+        zarvo.key("Return")
+        zarvo.type("二行目")
+        zarvo.click(EDITOR_LEFT + 24, top + 18)  # QR
+        # the lines with CR LF between them: 8 + 2 + 6 bytes
+        zarvo.wait_caption("Data size = 16,")
+        lines = "line one\r\n二行目".encode("cp932")
+        self.assertEqual(zarvo.read_symbol(), (0, lines))
+        zarvo.click(EDITOR_LEFT + 66, top + 18)  # Add
+
+        zarvo.key("ctrl+F2")
+        turned = zarvo.read_symbol()
+        self.assertIsNotNone(turned)
+        self.assertIn(turned[0], (90, -90, 270))
+        self.assertEqual(turned[1], lines)
+
+        # the image is saved under the name typed into the file dialog
+        saved = os.path.join(self.directory, "saved.png")
+        zarvo.click(138, zarvo.size[1] - PANEL3_HEIGHT + 20)  # 保存
+        zarvo.other_window()
+        zarvo.key("ctrl+a")
+        zarvo.type(saved)
+        zarvo.key("Return")
+        wait_for(lambda: os.path.exists(saved), "the saved image")
+        self.assertEqual(read_symbol(saved), turned)
+        self.assertEqual(zarvo.close(), 0)
+
+        self.assertIn(lines, self.read("Zarvo.dat"))
+        ini = self.read("zarvo.ini").decode("cp932")
+        self.assertIn("\r\nSaveDir=" + self.directory + "\r\n", ini)
+
+    def test_with_the_watch_on_a_text_copied_by_another_program_becomes_the_item(self):
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 0,")
+        zarvo.type("first")
+        zarvo.key("Return")
+        zarvo.wait_caption("Data size = 5,")
+        zarvo.click(290, zarvo.panel_top() + 2 + 22 * 12 + 10)  # クリップ監視
+        for text, size in (("コピーした文字", 14), ("second copy", 11)):
+            xclip = subprocess.Popen(("xclip", "-quiet", "-i", "-selection", "clipboard"),
+                                     stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+            try:
+                xclip.stdin.write(text.encode("utf-8"))
+                xclip.stdin.close()
+                zarvo.wait_caption(f"Data size = {size},")
+                self.assertEqual(zarvo.read_symbol(), (0, text.encode("cp932")))
+            finally:
+                xclip.kill()
+                xclip.wait()
+        self.assertEqual(zarvo.close(), 0)
+
+        dat = self.read("Zarvo.dat")
+        for item in ("first", "コピーした文字", "second copy"):
+            self.assertIn(item.encode("cp932"), dat)
+        self.assertIn("\r\nクリップボード監視=True\r\n", self.read("zarvo.ini").decode("cp932"))
+
+
 if __name__ == "__main__":
+    READ_SYMBOL = os.path.abspath(sys.argv.pop(2))
     ZARVO = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)

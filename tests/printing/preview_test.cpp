@@ -181,7 +181,7 @@ TEST_F(Preview, SavesAsBitmapOrJpegByTheExtension) {
                  {"page.png", "BM"}};
     for (const auto& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
-        host.dialogs.saveName = path;
+        host.dialogs.nextPaths.push_back(path);
         QTest::mouseClick(p.Button7, Qt::LeftButton);
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
@@ -191,13 +191,14 @@ TEST_F(Preview, SavesAsBitmapOrJpegByTheExtension) {
         ASSERT_TRUE(read.loadFromData(bytes)) << c.name;
         EXPECT_EQ(read.size(), Image().size()) << c.name;
     }
-    EXPECT_EQ(host.dialogs.saveAsked,
-              (std::vector<QString>{dir.path(), QStringLiteral("Preview.bmp"),
-                                    U("ビットマップ(*.bmp);;全てのファイル(*.*)"), QStringLiteral("bmp")}));
+    const zarvo::shared::FileDialogRequest& asked = host.dialogs.fileRequests.back();
+    EXPECT_EQ(asked.Directory, dir.path());
+    EXPECT_EQ(asked.FileName, QStringLiteral("Preview.bmp"));
+    EXPECT_EQ(asked.Filter, U("ビットマップ(*.bmp)|*.bmp|全てのファイル(*.*)|*.*"));
+    EXPECT_EQ(asked.DefaultExtension, QStringLiteral("bmp"));
     // Cancelled: nothing written; a file that cannot be written: reported
-    host.dialogs.saveName.reset();
     QTest::mouseClick(p.Button7, Qt::LeftButton);
-    host.dialogs.saveName = dir.filePath(QStringLiteral("missing/dir/x.bmp"));
+    host.dialogs.nextPaths.push_back(dir.filePath(QStringLiteral("missing/dir/x.bmp")));
     QTest::mouseClick(p.Button7, Qt::LeftButton);
     EXPECT_EQ(host.dialogs.errors.size(), 1u);
 }

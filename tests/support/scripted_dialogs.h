@@ -6,12 +6,15 @@
 #include "shared/dialogs.h"
 
 #include <QMimeData>
-#include <QPrinter>
 #include <QString>
+#include <QStringList>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+
+class QPrinter;
 
 namespace zarvo::testsupport {
 
@@ -47,10 +50,20 @@ class ScriptedDialogs : public shared::Dialogs {
             choosePrinter(printer);
         return printAnswer;
     }
-    std::optional<QString> SaveFileName(QWidget*, const QString& directory, const QString& fileName,
-                                        const QString& filter, const QString& defaultSuffix) override {
-        saveAsked = {directory, fileName, filter, defaultSuffix};
-        return saveName;
+    // The file dialogs answer with the next path scripted (none: the user cancels).
+    std::optional<shared::FileDialogChoice> OpenFile(QWidget*, const shared::FileDialogRequest& r) override {
+        return Answer(r);
+    }
+    std::optional<shared::FileDialogChoice> SaveFile(QWidget*, const shared::FileDialogRequest& r) override {
+        return Answer(r);
+    }
+    std::optional<shared::FileDialogChoice> Answer(const shared::FileDialogRequest& r) {
+        fileRequests.push_back(r);
+        if (nextPaths.empty())
+            return std::nullopt;
+        const QString path = nextPaths.front();
+        nextPaths.pop_front();
+        return shared::FileDialogChoice{path, r.FilterIndex};
     }
 
     std::vector<QString> shown;  // every message, question and error, in order
@@ -62,9 +75,9 @@ class ScriptedDialogs : public shared::Dialogs {
     bool setUpAnswer = true, printAnswer = true;
     int setUps = 0, printDialogs = 0;
     std::function<void(QPrinter&)> choosePrinter;
-    // The save dialog: what it was opened with (directory, name, filter, suffix) and the answer.
-    std::vector<QString> saveAsked;
-    std::optional<QString> saveName;
+    // The file dialogs: what each was opened with, and the paths the user picks, in turn.
+    std::vector<shared::FileDialogRequest> fileRequests;
+    std::deque<QString> nextPaths;
 };
 
 // A clipboard of the test's own: what the program puts there, and copies "other programs" make.
@@ -73,6 +86,7 @@ class FakeClipboard : public component::Clipboard {
     std::optional<QString> Text() const override { return text; }
     void SetMimeData(std::unique_ptr<QMimeData> data) override {
         text = data->hasText() ? std::optional<QString>(data->text()) : std::nullopt;
+        formats = data->formats();
         last = std::move(data);
         owned = true;
         Notify();
@@ -94,6 +108,7 @@ class FakeClipboard : public component::Clipboard {
     }
     std::optional<QString> text;
     std::unique_ptr<QMimeData> last; // what the program put there last
+    QStringList formats;             // of the last copy made by the program
     bool owned = false;
     std::function<void()> handler;
 };
