@@ -91,6 +91,28 @@ class FakeHost : public zarvo::printing::PrintHost {
     zarvo::printing::TProgressForm progress;
 };
 
+// "ＭＳ Ｐゴシック" 9 point: the data list window's own font, and its grid's at first.
+inline zarvo::component::TFont Gothic9() {
+    zarvo::component::TFont font;
+    font.Name = S("ＭＳ Ｐゴシック");
+    font.Size = 9;
+    return font;
+}
+
+// Long lines for the text printer (CP932): n times "漢字東京", and n times "The quick brown fox WWW ".
+inline std::string KanjiLine(int n) {
+    std::string line;
+    for (int i = 0; i < n; ++i)
+        line += S("漢字東京");
+    return line;
+}
+inline std::string LatinLine(int n) {
+    std::string line;
+    for (int i = 0; i < n; ++i)
+        line += "The quick brown fox WWW ";
+    return line;
+}
+
 // Twelve items in Japanese: symbol strings, upper and lower comments (CP932).
 inline zarvo::datalist::DataList JapaneseItems() {
     static const char* const kItems[][3] = {
