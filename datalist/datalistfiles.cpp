@@ -21,6 +21,11 @@ std::string PathIn(const std::string& dir, const char* name) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+// The set in the order in which its files are put in place.
+std::vector<std::string> SetNames(const std::string& dir) {
+    return {PathIn(dir, kUpFile), PathIn(dir, kDownFile), PathIn(dir, kDatFile)};
+}
+
 enum class ReadStatus { Read, Missing, Failed };
 
 // The whole file into bytes. On Failed, error holds the errno.
@@ -131,6 +136,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 LoadedDataList LoadDataListFiles(const std::string& dir) {
     LoadedDataList loaded;
+    try {
+        loaded.Recovered = shared::RecoverFileSet(PathIn(dir, kJournalFile), SetNames(dir));
+    } catch (const std::runtime_error& e) {
+        // Never a mix of two saves: the files stay as they are, for the user to look at
+        loaded.StreamError =
+            std::string(kDatFile) + ": a save that was cut off cannot be completed: " + e.what();
+        return loaded;
+    }
     std::string bytes;
     int error = 0;
     switch (ReadWholeFile(PathIn(dir, kDatFile), bytes, error)) {
@@ -174,13 +187,15 @@ std::string BackupDataListFile(const std::string& dir, const char* name) {
     return backup;
 }
 
-void SaveDataListFiles(const std::string& dir, const DataList& list) {
-    // The order in which they are put in place; a failure in any of them keeps all three old
-    shared::WriteFilesAtomically({
-        {PathIn(dir, kUpFile), CommentFile(list.Ups())},
-        {PathIn(dir, kDownFile), CommentFile(list.Downs())},
-        {PathIn(dir, kDatFile), WriteComboBoxStream(list.Codes())},
-    });
+void SaveDataListFiles(const std::string& dir, const DataList& list, const shared::SetHooks& hooks) {
+    const std::vector<std::string> names = SetNames(dir);
+    shared::WriteFilesAtomically(
+        {
+            {names[0], CommentFile(list.Ups())},
+            {names[1], CommentFile(list.Downs())},
+            {names[2], WriteComboBoxStream(list.Codes())},
+        },
+        PathIn(dir, kJournalFile), shared::FileSync::Yes, hooks);
 }
 
 } // namespace zarvo::datalist

@@ -93,28 +93,66 @@ inline void WriteFileAtomically(const std::string& fileName, const std::vector<u
 // One member of a set of files: its name and its complete new contents.
 using FileContents = std::pair<std::string, std::vector<uint8_t>>;
 
-// Writes several files as one set, so that they are either all old or all new, also when one of
-// them cannot be written. Every new file is first written beside its old one (as above: same
-// permissions and owner, synced with FileSync::Yes; never in place; a file the user may not write
-// is refused); only when all of them are complete is each
-// old file kept under a second name (a hard link, or a copy where the file system has no links),
-// and the new ones are renamed over the old ones in the order given. If a rename fails, the files
-// already replaced get their old contents back (a file that did not exist is removed again) and
-// the failure is thrown. Links are followed as above; a name that exists and is not a regular file
-// (device, pipe, directory) cannot be part of a set and is refused before anything is written, as
-// is a file the user may not write.
-// Throws FileWriteError naming the file that failed; std::invalid_argument when two names reach
-// the same file.
-// What is left open: each rename is atomic, the set of renames is not. If the process dies (or the
-// machine stops) between two of them, the files renamed so far are new and the rest old; the old
-// contents of the renamed ones remain beside them as ".NAME.XXXXXX.old" (".NAME.XXXXXX" where
-// copied), and nothing puts them back by itself. An old file whose putting back fails stays under
-// that name too. The window is the time of a few renames in one directory.
-void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync = FileSync::Yes);
-
-// As above with the rename step replaced: rename(2)'s contract (0, or -1 with errno set). For tests
-// that make the step fail or stop the process part-way.
+// rename(2)'s contract: 0, or -1 with errno set.
 using RenameStep = std::function<int(const char* from, const char* to)>;
-void WriteFilesAtomically(const std::vector<FileContents>& files, FileSync sync, const RenameStep& rename);
+
+// For tests that make a set's renames fail or stop the process part-way.
+struct SetHooks {
+    RenameStep rename; // in place of rename(2) for the members' renames while writing
+    // Called at each point where the process may stop and leave work for RecoverFileSet, with a
+    // name for the point: "written NAME", "kept NAME", "journal beside", "journal in place",
+    // "renamed NAME", "originals removed", "journal removed" (NAME: a member's file name without
+    // its directory); in RecoverFileSet "recovered NAME", "originals removed", "journal removed".
+    std::function<void(const std::string& point)> reached;
+};
+
+// A set left unfinished that RecoverFileSet can neither finish nor undo, or whose journal is
+// damaged. what() names the journal and the file that is missing.
+class FileSetError : public std::runtime_error {
+  public:
+    explicit FileSetError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Writes several files as one set, so that they are either all old or all new, also when one of
+// them cannot be written and also when the process or the machine stops part-way (with
+// FileSync::Yes), provided that RecoverFileSet runs, with the same journal, before the files are
+// read again.
+// 1. Every new file is written beside its old one (as above: same permissions and owner, synced;
+//    never in place; a file the user may not write is refused); each old file is kept under a
+//    second name (a hard link, or a copy where the file system has no links).
+// 2. The journal (setjournal.h) naming all of them is written beside its place, synced, and
+//    renamed into place: the set is decided from here on.
+// 3. The new files are renamed over the old ones in the order given, the kept old ones removed,
+//    then the journal; each step is synced (directories too) before the next.
+// If a rename fails, the files already replaced get their old contents back (a file that did not
+// exist is removed again), the journal goes, and the failure is thrown; should putting one back
+// fail, the journal stays, so that RecoverFileSet completes the undoing.
+// An unfinished set that an earlier process left under the same journal is recovered first; one
+// that cannot be is replaced by this one. Links are followed as above; a name that exists and is
+// not a regular file (device, pipe, directory) cannot be part of a set and is refused before
+// anything is written, as is a file the user may not write.
+// Processes that write or recover under the same journal take turns (an advisory lock on the
+// journal's directory, where the file system has locks).
+// Throws FileWriteError naming the file that failed (the journal's name when it is the journal);
+// std::invalid_argument when two names reach the same file.
+void WriteFilesAtomically(const std::vector<FileContents>& files, const std::string& journal,
+                          FileSync sync = FileSync::Yes, const SetHooks& hooks = {});
+
+enum class SetRecovery {
+    None,     // no unfinished set
+    Finished, // an unfinished set was completed: its files are new
+    Undone,   // an unfinished set could not be completed and was undone: its files are old
+};
+
+// Brings the set that journal records to one whole state: completes it when every new file is
+// still there (or already in place), else puts the old files back. Then, with no journal left,
+// removes what an interrupted WriteFilesAtomically of these files left behind: its temporary files
+// and kept old files, recognised by their names (filewrite.cpp's IsLeftoverOf).
+// fileNames: the set's files; a journal that names another file counts as damaged.
+// Throws FileSetError when the journal is damaged or unreadable, or the set can be neither
+// completed nor undone (nothing is changed then), FileWriteError when a rename or removal fails
+// (the journal stays, so that a later call goes on from there).
+SetRecovery RecoverFileSet(const std::string& journal, const std::vector<std::string>& fileNames,
+                           FileSync sync = FileSync::Yes, const SetHooks& hooks = {});
 
 } // namespace zarvo::shared

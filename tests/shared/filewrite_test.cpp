@@ -1,8 +1,12 @@
 #include "shared/filewrite.h"
+#include "shared/setjournal.h"
+#include "tests/support/in_child.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <fcntl.h>
 #include <fstream>
@@ -148,30 +152,13 @@ bool RefuseModeChanges() {
 // Runs body in a child process, as user nobody when asked and the tests run as root, and returns
 // what it returned; a child that blocks is ended after a few seconds.
 std::string InChild(bool unprivileged, bool refuseModes, const std::function<std::string()>& body) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        ::alarm(10);
-        std::string result = "cannot set up the child";
+    return testsupport::TextFromChild([&] {
         if ((!unprivileged || ::geteuid() != 0 ||
              (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)) &&
             (!refuseModes || RefuseModeChanges()))
-            result = body();
-        [[maybe_unused]] const ssize_t n = ::write(fds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string result;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? result : "ended by signal " + std::to_string(WTERMSIG(status));
+            return body();
+        return std::string("cannot set up the child");
+    });
 }
 
 // Who may write what, and where a file is overwritten in place (keeping its inode and mode).
@@ -263,6 +250,7 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
     // "a" and "c" exist, "b" is new
     const std::vector<FileContents> set = {
         {dir + "a", text("new a")}, {dir + "b", text("new b")}, {dir + "c", text("new c")}};
+    const std::string journal = dir + "set.journal";
     const auto reset = [&] {
         ::unlink((dir + "b").c_str());
         Write(dir + "a", "old a");
@@ -277,7 +265,7 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
     };
 
     reset();
-    WriteFilesAtomically(set);
+    WriteFilesAtomically(set, journal);
     EXPECT_EQ(Read(dir + "a") + Read(dir + "b") + Read(dir + "c"), "new anew bnew c");
     EXPECT_EQ(Stat(dir + "a").st_mode & 07777, 0604u);
     EXPECT_EQ(entries(), "a b c");
@@ -295,7 +283,7 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
             return std::rename(from, to);
         };
         try {
-            WriteFilesAtomically(set, FileSync::No, rename);
+            WriteFilesAtomically(set, journal, FileSync::No, {rename, {}});
             ADD_FAILURE() << failing << ": no error";
         } catch (const FileWriteError& e) {
             EXPECT_EQ(std::string(e.what()),
@@ -321,42 +309,136 @@ TEST(WriteFilesAtomically, ReplacesEveryFileOfTheSetOrNone) {
                    {"", "No such file or directory"}};
     for (const auto& c : refused) {
         try {
-            WriteFilesAtomically({set[0], {c.name, text("x")}, set[2]});
+            WriteFilesAtomically({set[0], {c.name, text("x")}, set[2]}, journal);
             ADD_FAILURE() << c.name << ": no error";
         } catch (const FileWriteError& e) {
             EXPECT_EQ(std::string(e.what()), "cannot write \"" + c.name + "\": " + c.reason);
         }
     }
-    EXPECT_THROW(WriteFilesAtomically({set[0], {dir + "link", text("x")}}), std::invalid_argument);
+    EXPECT_THROW(WriteFilesAtomically({set[0], {dir + "link", text("x")}}, journal), std::invalid_argument);
     ::unlink((dir + "pipe").c_str());
     ::rmdir((dir + "sub").c_str());
     ::unlink((dir + "link").c_str());
     EXPECT_EQ(Read(dir + "read-only"), "kept");
     ::unlink((dir + "read-only").c_str());
     expectOld("refused");
+}
 
-    // The window left open: a process that dies between two renames leaves the first file new and
-    // its old contents beside it
-    reset();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        size_t step = 0;
-        WriteFilesAtomically(set, FileSync::No, [&](const char* from, const char* to) {
-            if (step++ == 1)
-                ::_exit(0);
-            return std::rename(from, to);
-        });
-        ::_exit(1);
+// What a write of a set stopped part-way leaves, perhaps spoiled further afterwards (files gone, the
+// journal damaged), and what RecoverFileSet makes of it.
+TEST(RecoverFileSet, FinishesOrUndoesAnInterruptedSetOrLeavesItAsFound) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string dir = temp.path().toStdString() + "/";
+    const auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    const std::vector<FileContents> set = {
+        {dir + "a", text("new a")}, {dir + "b", text("new b")}, {dir + "c", text("new c")}};
+    const std::vector<std::string> names = {dir + "a", dir + "b", dir + "c"};
+    const std::string journal = dir + "set.journal";
+    const auto entries = [&] {
+        return QDir(temp.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            .join(QLatin1Char(' '))
+            .toStdString();
+    };
+    const auto contents = [&] { return Read(dir + "a") + "|" + Read(dir + "b") + "|" + Read(dir + "c"); };
+    const auto leftovers = [&](const char* pattern) {
+        QStringList found;
+        for (const QString& name :
+             QDir(temp.path()).entryList({QString::fromLatin1(pattern)}, QDir::Files | QDir::Hidden))
+            found << temp.path() + QLatin1Char('/') + name;
+        return found;
+    };
+    const auto removeAll = [&](const char* pattern) {
+        for (const QString& path : leftovers(pattern))
+            QFile::remove(path);
+    };
+    const std::string oldSet = "old a||old c", newSet = "new a|new b|new c";
+
+    const struct {
+        const char* what;
+        const char* stop; // the point of the write at which its process dies
+        std::function<void()> spoil;
+        SetRecovery result;
+        const char* error; // what() begins so: nothing changed, the journal stays
+        std::string after;
+    } cases[] = {
+        {"stopped before the journal", "kept c", [] {}, SetRecovery::None, nullptr, oldSet},
+        {"stopped between two renames", "renamed a", [] {}, SetRecovery::Finished, nullptr, newSet},
+        {"between two renames, a waiting new file gone", "renamed a", [&] { removeAll(".c.??????"); },
+         SetRecovery::Undone, nullptr, oldSet},
+        {"every new file gone", "journal in place", [&] { removeAll(".?.??????"); }, SetRecovery::Undone,
+         nullptr, oldSet},
+        {"a waiting new file changed", "renamed b",
+         [&] { Write(leftovers(".c.??????")[0].toStdString(), "x"); }, SetRecovery::Undone, nullptr, oldSet},
+        {"a new file and the old one it replaced gone", "renamed a",
+         [&] {
+             removeAll(".c.??????");
+             removeAll(".a.*.old");
+         },
+         SetRecovery::None, "the unfinished save in \"", "new a||old c"},
+        {"the journal cut short", "renamed a",
+         [&] { ::truncate(journal.c_str(), static_cast<off_t>(Read(journal).size() - 2)); },
+         SetRecovery::None, "the journal \"", "new a||old c"},
+        {"the journal naming a file outside the set", "renamed a",
+         [&] {
+             std::vector<JournalMember> members;
+             ASSERT_TRUE(ParseJournal(Read(journal), members));
+             members[1].target = dir + "elsewhere";
+             Write(journal, FormatJournal(members));
+         },
+         SetRecovery::None, "the journal \"", "new a||old c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString& name : QDir(temp.path()).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(temp.path() + QLatin1Char('/') + name);
+        Write(dir + "a", "old a");
+        Write(dir + "c", "old c");
+        Write(dir + ".a.bak", "not ours");   // names that only look like leftovers stay
+        Write(dir + ".c.12345", "not ours"); // (five letters)
+        const std::string stop = c.stop;
+        ASSERT_TRUE(testsupport::KilledInChild([&] {
+            WriteFilesAtomically(set, journal, FileSync::No, {{}, [&](const std::string& point) {
+                                                                  if (point == stop)
+                                                                      ::raise(SIGKILL);
+                                                              }});
+        }));
+        c.spoil();
+        const std::string before = entries();
+        if (c.error) {
+            try {
+                RecoverFileSet(journal, names, FileSync::No);
+                ADD_FAILURE() << "no error";
+            } catch (const FileSetError& e) {
+                EXPECT_EQ(std::string(e.what()).rfind(c.error + journal + "\"", 0), 0u) << e.what();
+            }
+            EXPECT_EQ(entries(), before);
+        } else {
+            EXPECT_EQ(RecoverFileSet(journal, names, FileSync::No), c.result);
+            const bool hasB = c.after.find("new b") != std::string::npos;
+            EXPECT_EQ(entries(), hasB ? ".a.bak .c.12345 a b c" : ".a.bak .c.12345 a c");
+            // and once more: nothing left to do
+            EXPECT_EQ(RecoverFileSet(journal, names, FileSync::No), SetRecovery::None);
+        }
+        EXPECT_EQ(contents(), c.after);
     }
-    int status = -1;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(Read(dir + "a"), "new a");
-    EXPECT_EQ(Read(dir + "c"), "old c");
-    const QStringList kept =
-        QDir(temp.path()).entryList({QStringLiteral(".a.*.old")}, QDir::Files | QDir::Hidden);
-    ASSERT_EQ(kept.size(), 1) << entries();
-    EXPECT_EQ(Read(dir + kept[0].toStdString()), "old a");
+
+    // A write finds the unfinished set of an earlier one and completes it first, then its own
+    for (const QString& name : QDir(temp.path()).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(temp.path() + QLatin1Char('/') + name);
+    Write(dir + "a", "old a");
+    ASSERT_TRUE(testsupport::KilledInChild([&] {
+        WriteFilesAtomically(set, journal, FileSync::No, {{}, [&](const std::string& point) {
+                                                              if (point == "renamed a")
+                                                                  ::raise(SIGKILL);
+                                                          }});
+    }));
+    WriteFilesAtomically(
+        {{dir + "a", text("next a")}, {dir + "b", text("next b")}, {dir + "c", text("next c")}}, journal,
+        FileSync::No);
+    EXPECT_EQ(contents(), "next a|next b|next c");
+    EXPECT_EQ(entries(), "a b c");
 }
 
 } // namespace
