@@ -302,7 +302,7 @@ void TFrameForm::Button17Click() {
         return;
     }
     SelectBox(ComboBox1, index);
-    if (index >= 0 && index == CurrentIndex) {
+    if (index == CurrentIndex) {
         // the window may have edited the item shown: draw it as it now is
         SelectAll(index);
         ShowItem();
@@ -325,15 +325,14 @@ void TFrameForm::SelectOrInsertCode() {
     }
     const datalist::DataList::Placement placed =
         list_.SelectOrInsert(CurrentIndex, qr_->Code(), std::move(up), std::move(down));
-    if (placed.Inserted) {
-        if (refused)
-            RefuseText(*refused);
+    if (placed.Inserted)
         ShowInsertedItem(placed.Index);
-    }
     SelectAll(placed.Index);
     WriteItemCaption();
     CurrentIndex = ComboBox1->currentIndex();
     ShowStatus();
+    if (placed.Inserted && refused)
+        RefuseText(*refused);
 }
 
 } // namespace zarvo::app
