@@ -288,7 +288,7 @@ void TFrameForm::CreateButtonBar() {
     button(Button8, "印刷", 372, 48, "通常印刷をします。");
     Edit7 = NewEdit("Edit7", p, 422, 10, 40);
     UpDown7 = NewUpDown("UpDown7", Edit7, 1, 1000, 1);
-    NewLabel("個", p, 480, 10, 14, nullptr);
+    NewLabel("個", p, 480, 10, 14, Edit7);
     button(Button10, "リスト印刷", 498, 76, "リスト印刷をします。");
     button(Button9, "印刷設定", 578, 64, "各種印刷設定をします。");
     Edit8 = NewEdit("Edit8", p, 646, 10, 44);
