@@ -15,6 +15,7 @@
 #include "datalist/datalistfiles.h"
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
+#include "tests/support/japanese_items.h"
 
 #include <QApplication>
 #include <QFile>
@@ -32,29 +33,6 @@
 #include <functional>
 
 namespace {
-
-// Twelve items in Japanese: symbol strings, upper and lower comments.
-zarvo::datalist::DataList JapaneseItems() {
-    static const char* const kItems[][3] = {
-        {"東京タワー", "東京", "三三三メートル"},
-        {"大阪城", "大阪", "天守閣"},
-        {"名古屋城", "名古屋", "金の鯱"},
-        {"京都御所", "京都", "平安"},
-        {"札幌時計台", "札幌", "明治"},
-        {"博多どんたく", "福岡", "五月"},
-        {"仙台七夕", "仙台", "八月"},
-        {"広島平和記念公園", "広島", "平和"},
-        {"金沢兼六園", "金沢", "庭園"},
-        {"那覇首里城", "沖縄", "琉球"},
-        {"神戸港", "神戸", "港町"},
-        {"奈良の大仏", "奈良", "東大寺"},
-    };
-    zarvo::datalist::DataList list;
-    for (const auto& item : kItems)
-        list.Append(zarvo::shared::Utf8ToCp932(item[0]), zarvo::shared::Utf8ToCp932(item[1]),
-                    zarvo::shared::Utf8ToCp932(item[2]));
-    return list;
-}
 
 // Clicks button, which opens a modal window, and saves the screen showing frame and that window.
 // The window is looked for, and taken, from its own event loop: not from inside its opening,
@@ -119,7 +97,7 @@ int main(int argc, char** argv) {
     env.ExeName = env.ProgramDir + "/zarvo";
     env.dialogs = &dialogs;
     if (items)
-        zarvo::datalist::SaveDataListFiles(env.ProgramDir, JapaneseItems());
+        zarvo::datalist::SaveDataListFiles(env.ProgramDir, zarvo::testsupport::JapaneseItems());
     zarvo::app::TFrameForm frame(env);
     frame.show();
     if (sizes.size() == 2)

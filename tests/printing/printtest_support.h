@@ -11,6 +11,7 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "tests/printing/recordingdevice.h"
+#include "tests/support/japanese_items.h"
 #include "tests/support/modal.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -114,26 +115,6 @@ inline std::string LatinLine(int n) {
     return line;
 }
 
-// Twelve items in Japanese: symbol strings, upper and lower comments (CP932).
-inline zarvo::datalist::DataList JapaneseItems() {
-    static const char* const kItems[][3] = {
-        {"東京タワー", "東京", "三三三メートル"},
-        {"大阪城", "大阪", "天守閣"},
-        {"名古屋城", "名古屋", "金の鯱"},
-        {"京都御所", "京都", "平安"},
-        {"札幌時計台", "札幌", "明治"},
-        {"博多どんたく", "福岡", "五月"},
-        {"仙台七夕", "仙台", "八月"},
-        {"広島平和記念公園", "広島", "平和"},
-        {"金沢兼六園", "金沢", "庭園"},
-        {"那覇首里城", "沖縄", "琉球"},
-        {"神戸港", "神戸", "港町"},
-        {"奈良の大仏", "奈良", "東大寺"},
-    };
-    zarvo::datalist::DataList list;
-    for (const auto& item : kItems)
-        list.Append(S(item[0]), S(item[1]), S(item[2]));
-    return list;
-}
+using zarvo::testsupport::JapaneseItems;
 
 } // namespace printingtest
