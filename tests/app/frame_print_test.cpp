@@ -1,6 +1,7 @@
 // The main window's print controls as a user works them: normal and list print through the preview
 // onto the recording printer, the preview's "等倍" in the magnification box, the spacing panels and
 // the printer setup.
+#include "datalist/datalist.h"
 #include "printing/preview.h"
 #include "tests/app/frame_test_support.h"
 
@@ -62,6 +63,22 @@ TEST_F(FramePrint, NormalAndListPrintGoThroughThePreviewOntoThePrinter) {
     Click("Button5");
     EXPECT_FALSE(Preview("Button8", [](TPreviewForm& preview) { preview.reject(); }));
     EXPECT_EQ(dialogs.shown, (std::vector<QString>{U("シンボルを表示中でないと印刷出来ません。")}));
+}
+
+TEST_F(FramePrint, TheListWindowsPrintListsTheItemsOnTheProgramsPrinter) {
+    ASSERT_TRUE(InModal<zarvo::datalist::TDataListForm>([this] { Click("Button17"); },
+                                                        [](zarvo::datalist::TDataListForm& w) {
+                                                            EXPECT_TRUE(w.Button6->isEnabled());
+                                                            QTest::mouseClick(w.Button6, Qt::LeftButton);
+                                                            w.reject();
+                                                        }));
+    EXPECT_EQ(printer->jobs, 1);
+    EXPECT_EQ(printer->printDialogs, 1);
+    QStringList texts;
+    for (const auto& painted : printer->Texts())
+        texts << painted.text;
+    for (const char* text : {"データ一覧", "東京", "大阪", "名古屋"})
+        EXPECT_TRUE(texts.join(QString()).contains(U(text))) << text;
 }
 
 TEST_F(FramePrint, SameSizeSetsTheMagnificationUntilTheUserChangesIt) {
