@@ -4,8 +4,9 @@
 //
 // Handlers keep the names of the controls and events they serve. Changes that the program makes
 // to a control never run that control's action: the controls report only the user's own actions
-// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag. The
-// list's rules are the DataList's; the window shows what they decide.
+// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 skips a click by the arrows'
+// counter rule (ArrowCounter). The list's rules are the DataList's; the window shows what they
+// decide.
 //
 // It is the host of the windows it opens: the data list window (DataListHost) and printing's
 // preview, size report and print commands (PrintHost, with the print fields of PrintFields).
