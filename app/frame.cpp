@@ -3,6 +3,9 @@
 #include "app/mainsettings.h"
 #include "app/symbolview.h"
 #include "app/uitext.h"
+#include "component/clipboard.h"
+#include "printing/printdevice.h"
+#include "printing/progress.h"
 #include "shared/dialogs.h"
 #include "shared/updown.h"
 
@@ -12,10 +15,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <tuple>
 
 namespace zarvo::app {
 
@@ -32,11 +37,18 @@ int RowY(int row) {
     return 2 + kRow * row;
 }
 
+// The environment with the system clipboard where it names none: printing copies through it too.
+FrameEnvironment WithClipboard(FrameEnvironment environment) {
+    if (!environment.clipboard)
+        environment.clipboard = std::make_shared<component::QtClipboard>();
+    return environment;
+}
+
 } // namespace
 
 TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
-    : QWidget(parent), env_(std::move(environment)), dialogs_(*env_.dialogs),
-      qr_(std::make_unique<component::TQRCode>(env_.clipboard)) {
+    : QWidget(parent), env_(WithClipboard(std::move(environment))),
+      qr_(std::make_unique<component::TQRCode>(env_.clipboard)), dialogs_(*env_.dialogs, *qr_) {
     setObjectName(QStringLiteral("FrameForm"));
     component::TFont windowFont;
     windowFont.Name = Sjis("ＭＳ Ｐゴシック");
@@ -276,14 +288,24 @@ void TFrameForm::CreateButtonBar() {
     button(Button8, "印刷", 372, 48, "通常印刷をします。");
     Edit7 = NewEdit("Edit7", p, 422, 10, 40);
     UpDown7 = NewUpDown("UpDown7", Edit7, 1, 1000, 1);
-    NewLabel("個", p, 480, 10, 14, nullptr);
+    NewLabel("個", p, 480, 10, 14, Edit7);
     button(Button10, "リスト印刷", 498, 76, "リスト印刷をします。");
-    button(Button9, "印刷設定", 578, 64, nullptr);
+    button(Button9, "印刷設定", 578, 64, "各種印刷設定をします。");
     Edit8 = NewEdit("Edit8", p, 646, 10, 44);
     UpDown8 = NewUpDown("UpDown8", Edit8, 10, 1000, 100);
     NewLabel("%", p, 708, 10, 14, Edit8);
+    for (auto [edit, updown, hint] : {std::tuple{Edit7, UpDown7, "通常印刷の個数を指定します。"},
+                                      std::tuple{Edit8, UpDown8, "印刷の倍率を指定します。"}}) {
+        edit->setToolTip(U(hint));
+        updown->setToolTip(U(hint));
+    }
     Panel7 = NewPanel("Panel7", p, 726, 8, 84, 24);
+    Panel7->setToolTip(U("印刷時の行間隔(右クリック＋，左クリック－)"));
     Panel8 = NewPanel("Panel8", p, 814, 8, 84, 24);
+    Panel8->setToolTip(U("印刷時の列間隔(右クリック＋，左クリック－)"));
+    // the spacing panels act on the press of a mouse button, as the data list window's do
+    for (QLabel* panel : {Panel7, Panel8})
+        panel->installEventFilter(this);
     ShowPrintSpacing();
 }
 
@@ -341,7 +363,11 @@ void TFrameForm::Connect() {
     connect(Button5, &QPushButton::clicked, this, &TFrameForm::Button5Click);
     connect(UpDown3, &TUpDown::Pressed, this, &TFrameForm::UpDown3MouseDown);
     connect(UpDown3, &TUpDown::Clicked, this, &TFrameForm::UpDown3Click);
+    connect(Button7, &QPushButton::clicked, this, &TFrameForm::Button7Click);
     connect(Button17, &QPushButton::clicked, this, &TFrameForm::Button17Click);
+    connect(Button8, &QPushButton::clicked, this, &TFrameForm::Button8Click);
+    connect(Button10, &QPushButton::clicked, this, &TFrameForm::Button10Click);
+    connect(Button9, &QPushButton::clicked, this, &TFrameForm::Button9Click);
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TFrameForm::Memo1Change);
     connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
@@ -377,11 +403,6 @@ void TFrameForm::Connect() {
             ApplySpin(updown);
         });
     }
-
-    // printing and sorting join with their own windows; until then they cannot be pressed
-    for (QPushButton* b : {Button7, Button8, Button9, Button10})
-        b->setEnabled(false);
-    Button17->setEnabled(false);
 }
 
 void TFrameForm::resizeEvent(QResizeEvent* event) {
@@ -434,6 +455,16 @@ void TFrameForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TFrameForm::eventFilter(QObject* watched, QEvent* event) {
+    // a double click's second press comes as a double click; it is a press all the same
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        (watched == Panel7 || watched == Panel8)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == Panel7)
+            Panel7MouseDown(mouse->button(), mouse->modifiers());
+        else
+            Panel8MouseDown(mouse->button(), mouse->modifiers());
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         auto* box = qobject_cast<QComboBox*>(watched);

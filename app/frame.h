@@ -4,20 +4,31 @@
 //
 // Handlers keep the names of the controls and events they serve. Changes that the program makes
 // to a control never run that control's action: the controls report only the user's own actions
-// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag.
+// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 skips a click by the arrows'
+// counter rule (ArrowCounter). The list's rules are the DataList's; the window shows what they
+// decide.
+//
+// It is the host of the windows it opens: the data list window (DataListHost) and printing's
+// preview, size report and print commands (PrintHost, with the print fields of PrintFields).
+// While any of them, or any box or dialog, is open, the clipboard watch is held: a text copied
+// meanwhile is taken when the window closes.
 #pragma once
 
 #include "app/application.h"
+#include "app/helddialogs.h"
 #include "component/qrcode.h"
+#include "datalist/controlsteps.h"
+#include "datalist/datalisthost.h"
 #include "datalist/datalistmodel.h"
 #include "param/param.h"
+#include "printing/printhost.h"
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "shared/updown.h"
 
 #include <QWidget>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +46,10 @@ class QScrollArea;
 namespace zarvo::datalist {
 struct LoadedDataList;
 }
+namespace zarvo::printing {
+class PrintDevice;
+class TProgressForm;
+} // namespace zarvo::printing
 
 namespace zarvo::app {
 
@@ -50,9 +65,14 @@ struct FrameEnvironment {
     std::string ExeName;        // the program's path; the settings file is its name + ".ini"
     Dialogs* dialogs = nullptr; // not owned
     std::shared_ptr<component::Clipboard> clipboard; // null: the system clipboard
+    std::shared_ptr<printing::PrintDevice> printer;  // null: the system's printers (or a PDF file)
 };
 
-class TFrameForm : public QWidget, public ErrorReporter {
+class TFrameForm : public QWidget,
+                   public ErrorReporter,
+                   public datalist::DataListHost,
+                   public printing::PrintHost,
+                   public printing::PrintFields {
     Q_OBJECT
 
   public:
@@ -70,40 +90,53 @@ class TFrameForm : public QWidget, public ErrorReporter {
     // staying.
     bool FormCloseQuery();
 
-    component::TQRCode& QRCode1() { return *qr_; }
-    param::TParameter& Parameter1() { return parameter_; }
-    const datalist::DataList& List() const { return list_; }
+    component::TQRCode& QRCode1() override { return *qr_; }
+    param::TParameter& Parameter1() override { return parameter_; }
+    const datalist::DataList& List() const override { return list_; }
 
-    // Data list operations (also used by the editor pane, the clipboard commands and the data
-    // list window).
+    // Data list operations (also used by the editor pane and the clipboard commands).
     // Selects the item whose symbol string equals QRCode1's Code, else inserts the Code with the
     // shown comments after the current item.
     void SelectOrInsertCode();
-    // Exchanges items a and b in the list and in the three boxes.
-    void ExchangeRows(int32_t a, int32_t b);
-    // Replaces the whole list (the data list window's OK); selects nothing.
-    void AssignList(datalist::DataList list);
     // The status panels, the item caption, the data kind, the window caption, CheckBox1.
     void ShowStatus();
     // An error that ended a command, in a message box.
     void ReportError(const QString& text) override;
 
-    // Runs the data list window over the list; set when that window joins. Button17 is enabled
-    // only while it is set.
-    void SetDataListWindow(std::function<void(TFrameForm&)> window);
-    // Runs the symbol size report; set when that window joins. "シンボルのサイズ情報" (and Ctrl+I)
-    // can be chosen only while it is set.
-    void SetSymbolSizeWindow(std::function<void(TFrameForm&)> window);
+    // The data list window's host: the list it opens on and takes back on OK (selecting nothing;
+    // Button17 selects ListReturnIndex afterwards), the settings store and the sort fields.
+    int32_t ItemIndex() const override;
+    void ReplaceList(datalist::DataList list) override;
+    void SetListReturnIndex(int32_t index) override { ListReturnIndex = index; }
+    // SortKey: 0 symbol strings, 1 upper, 2 lower comments, -1 no value yet; SortOrder: +1
+    // ascending, -1 descending, 0 no value yet.
+    int32_t& SortKey() override { return sortKey_; }
+    int32_t& SortOrder() override { return sortOrder_; }
+    void Inform(QWidget* parent, const QString& text) override;
+    std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
+    std::optional<QString> InputQuery(QWidget* parent, const QString& caption, const QString& prompt,
+                                      const QString& initial) override;
+    // The data list window's "印刷": the text listing on this run's printer.
+    bool CanPrintList() const override { return true; }
+    void PrintList(QWidget* parent, const datalist::DataList& items, int32_t partition,
+                   const component::TFont& font) override;
+
+    // Printing's host: this window, its print controls and fields, and the program's dialogs,
+    // clipboard, printer and progress window.
+    QWidget* HostWindow() override { return this; }
+    int32_t PrintCount() const override;
+    int32_t PrintMagnification() const override;
+    void SetPrintMagnification(int32_t percent) override;
+    printing::PrintFields& PrintState() override { return *this; }
+    const std::string& ProgramDir() const override { return env_.ProgramDir; }
+    Dialogs& TheDialogs() override { return dialogs_; }
+    component::Clipboard& TheClipboard() override { return *env_.clipboard; }
+    printing::PrintDevice& ThePrinter() override;
+    printing::TProgressForm& TheProgressForm() override;
 
     int32_t CurrentIndex = -1;
     int32_t ListReturnIndex = 0;
     int32_t EditorOrigin = 0;
-    bool ListPrintMode = false;
-    bool SameSizeSwitch = false;
-    int32_t PrintRowSpace = 10;
-    int32_t PrintColSpace = 0;
-    int32_t SortKey = 0;   // 0 symbol strings, 1 upper, 2 lower comments; -1 no value
-    int32_t SortOrder = 1; // +1 ascending, -1 descending, 0 no value
     std::string OpenDir, SaveDir, SaveSDir;
 
   protected:
@@ -134,6 +167,7 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void Button5Click();
     void UpDown3MouseDown();
     void UpDown3Click(bool up);
+    void Button7Click();
     void Button17Click();
     // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
     // else the typed text made CP932 (TextError when it cannot be).
@@ -142,7 +176,10 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void SelectAll(int32_t index);
     void SelectBox(QComboBox* box, int32_t index);
     void FillBoxes();
-    void InsertItem(int32_t index, std::string code, std::string up, std::string down);
+    // Item index, which the list has just gained, in the three boxes.
+    void ShowInsertedItem(int32_t index);
+    // The texts of item index in the three boxes, as the list now holds them.
+    void ShowItemTexts(int32_t index);
     void PushItem(const std::string& code, const std::string& up, const std::string& down);
     // The comments drawn anew, the symbol string as it is.
     void PushComments(const std::string& up, const std::string& down);
@@ -166,7 +203,6 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void Button1Click();
     void Button2Click();
     void Button11Click();
-    void ShowPrintSpacing();
     // A copied text the clipboard watch did not take (CP932 cannot hold it).
     void QRCode1ClipboardRefused(const QString& reason);
 
@@ -204,6 +240,15 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void N5Click();
     void Help1Click();
 
+    // frame_print.cpp: the print controls and the size report
+    void Button8Click();
+    void Button10Click();
+    void Button9Click();
+    void UpDown8Click();
+    void Panel7MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void Panel8MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void ShowPrintSpacing();
+
     // frame_startclose.cpp: start and close
     void ApplySettings(const MainSettings& settings);
     MainSettings CollectSettings() const;
@@ -213,19 +258,20 @@ class TFrameForm : public QWidget, public ErrorReporter {
     void ReportListFiles(const datalist::LoadedDataList& loaded);
 
     FrameEnvironment env_;
-    Dialogs& dialogs_;
     std::unique_ptr<component::TQRCode> qr_;
+    HeldDialogs dialogs_; // the environment's, holding the watch while one is open
+    std::unique_ptr<printing::TProgressForm> progress_;
     param::TParameter parameter_;
     datalist::DataList list_;
     component::TFont fontDialogFont_; // what the font dialog holds and the settings keep
-    std::function<void(TFrameForm&)> dataListWindow_;
-    std::function<void(TFrameForm&)> symbolSizeWindow_;
+    int32_t sortKey_ = 0;
+    int32_t sortOrder_ = 1;
     bool started_ = false;
     bool starting_ = false;
     bool listFilesKept_ = false; // a list file could not be taken: kept unless the list changes
     bool listChanged_ = false;
     bool settingsUnreadable_ = false; // then the close does not write the settings either
-    bool upDown3Ignore_ = false;
+    datalist::ArrowCounter upDown3_;
     bool closing_ = false;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> outerControls_; // may lie outside the window
 

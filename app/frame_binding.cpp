@@ -46,7 +46,9 @@ void TFrameForm::ApplySpin(TUpDown* updown) {
         // the component may have changed the mode with the count
         SelectBox(ComboBox9, static_cast<int32_t>(qr.Mode()));
     } else {
-        return; // the print settings: read when printing
+        if (updown == UpDown8)
+            UpDown8Click();
+        return; // the other print settings: read when printing
     }
     ShowStatus();
 }
@@ -105,21 +107,11 @@ void TFrameForm::Button2Click() {
 }
 
 void TFrameForm::Button11Click() {
-    try {
-        if (const auto font = dialogs_.ChooseFont(this, qr_->ComFont())) {
-            fontDialogFont_ = *font;
-            qr_->SetComFont(*font);
-        }
-    } catch (const shared::TextError& e) {
-        dialogs_.Error(this, U("このフォント名は Shift-JIS (CP932) で表せないため、使えません。\n") +
-                                 QString::fromUtf8(e.what()));
+    if (const auto font = ChooseFont(this, qr_->ComFont())) {
+        fontDialogFont_ = *font;
+        qr_->SetComFont(*font);
     }
     ShowStatus();
-}
-
-void TFrameForm::ShowPrintSpacing() {
-    Panel7->setText(U("行間隔 = %1").arg(PrintRowSpace));
-    Panel8->setText(U("列間隔 = %1").arg(PrintColSpace));
 }
 
 void TFrameForm::QRCode1ClipboardRefused(const QString& reason) {

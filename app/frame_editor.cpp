@@ -1,8 +1,8 @@
 // The editor pane: the whole symbol string, line breaks included, drawn (QR) and stored (Add), and
 // data files opened and saved as raw bytes.
-#include "app/codetext.h"
 #include "app/frame.h"
 #include "app/uitext.h"
+#include "datalist/celltext.h"
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 
@@ -49,7 +49,7 @@ void TFrameForm::Memo1Change() {
 
 void TFrameForm::ShowCodeInEditor() {
     EditorOrigin = -1;
-    Memo1->setPlainText(EditorText(qr_->Code()));
+    Memo1->setPlainText(datalist::EditorText(qr_->Code()));
     EditorOrigin = 0; // also when the text was the same and nothing changed
     Button13->setEnabled(false);
     Button16->setEnabled(false);
@@ -57,7 +57,7 @@ void TFrameForm::ShowCodeInEditor() {
 }
 
 void TFrameForm::ShowInSymbolBox(const QString& text) {
-    ComboBox1->setEditText(OneLine(text));
+    ComboBox1->setEditText(datalist::OneLine(text));
     ComboBox1->lineEdit()->setCursorPosition(0); // its beginning, as a list entry shows
 }
 
@@ -77,7 +77,7 @@ void TFrameForm::ShowUnstoredCode() {
 bool TFrameForm::Button13Click() {
     std::string text;
     try {
-        text = TypedCode(Memo1->toPlainText());
+        text = datalist::TypedCode(Memo1->toPlainText());
     } catch (const shared::TextError& e) {
         return RefuseText(e);
     }

@@ -39,7 +39,6 @@ void TFrameForm::CreatePopupMenu() {
     N3->setObjectName(QStringLiteral("N3"));
     N4 = item(PopupMenu1, "N4", "反転", QKeySequence(Qt::CTRL | Qt::Key_F5));
     N5 = item(PopupMenu1, "N5", "シンボルのサイズ情報", QKeySequence(Qt::CTRL | Qt::Key_I));
-    N5->setEnabled(false); // until the size report joins
     N2 = PopupMenu1->addSeparator();
     N2->setObjectName(QStringLiteral("N2"));
     Help1 = item(PopupMenu1, "Help1", "ﾍﾙﾌﾟ", QKeySequence(Qt::Key_F1));
@@ -86,16 +85,6 @@ void TFrameForm::RotationClick(int32_t angle) {
 void TFrameForm::N4Click() {
     qr_->SetReverse(!qr_->Reverse());
     ShowStatus();
-}
-
-void TFrameForm::SetSymbolSizeWindow(std::function<void(TFrameForm&)> window) {
-    symbolSizeWindow_ = std::move(window);
-    N5->setEnabled(static_cast<bool>(symbolSizeWindow_));
-}
-
-void TFrameForm::N5Click() {
-    if (symbolSizeWindow_)
-        symbolSizeWindow_(*this);
 }
 
 void TFrameForm::Help1Click() {

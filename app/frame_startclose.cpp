@@ -4,17 +4,17 @@
 #include "app/mainsettings.h"
 #include "app/uitext.h"
 #include "datalist/datalistfiles.h"
+#include "datalist/datalistsettings.h"
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "shared/updown.h"
+#include "shared/windowplace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace zarvo::app {
@@ -63,8 +63,8 @@ void TFrameForm::FormShow() {
         PrintRowSpace = 10;
         PrintColSpace = 0;
         ShowPrintSpacing();
-        SortKey = 0;
-        SortOrder = 1;
+        sortKey_ = 0;
+        sortOrder_ = 1;
         OpenDir.clear();
         SaveDir.clear();
         SaveSDir.clear();
@@ -144,20 +144,9 @@ void TFrameForm::ReportListFiles(const datalist::LoadedDataList& loaded) {
 }
 
 void TFrameForm::PlaceWindow(const MainSettings& s) {
-    if (s.HasBounds && s.Width > 0 && s.Height > 0) {
-        resize(s.Width, s.Height);
-        // a window stored off every screen comes back onto the primary one
-        const QRect stored(s.Left, s.Top, s.Width, s.Height);
-        bool visible = false;
-        for (const QScreen* screen : QGuiApplication::screens())
-            visible |= screen->availableGeometry().intersects(stored);
-        if (visible)
-            move(s.Left, s.Top);
-    }
-    if (s.WindowState == 2)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    else if (s.WindowState == 1)
-        setWindowState(windowState() | Qt::WindowMinimized);
+    if (s.HasBounds)
+        shared::PlaceWindow(*this, QRect(s.Left, s.Top, s.Width, s.Height));
+    shared::ShowStoredState(*this, s.WindowState, true);
 }
 
 void TFrameForm::ApplySettings(const MainSettings& s) {
@@ -200,8 +189,8 @@ void TFrameForm::ApplySettings(const MainSettings& s) {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(qr.BinaryOperation());
     }
-    SortKey = s.SortKey;
-    SortOrder = s.SortOrder;
+    sortKey_ = s.SortKey;
+    sortOrder_ = s.SortOrder;
     SelectStored(ComboBox9, s.SplitMode);
     qr.SetMode(static_cast<component::TQRMode>(ComboBox9->currentIndex()));
     UpDown6->SetPosition(s.SplitCount);
@@ -209,14 +198,7 @@ void TFrameForm::ApplySettings(const MainSettings& s) {
     UpDown11->SetPosition(s.SplitColumn);
     qr.SetColumn(UpDown11->Position());
 
-    component::TFont font;
-    font.Name = s.FontName;
-    font.Size = s.FontSize;
-    font.Bold = s.FontStyle.Bold;
-    font.Italic = s.FontStyle.Italic;
-    font.Underline = s.FontStyle.Underline;
-    font.StrikeOut = s.FontStyle.StrikeOut;
-    font.Color = s.FontColor;
+    component::TFont font = datalist::FontOfSettings(s);
     font.Charset = 128;
     fontDialogFont_ = font;
     qr.SetComFont(font);
@@ -246,14 +228,13 @@ void TFrameForm::LoadList(datalist::DataList list, int32_t storedIndex) {
 
 MainSettings TFrameForm::CollectSettings() const {
     MainSettings s;
-    // a maximised or minimised window keeps the bounds of its normal state
-    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
+    const QRect bounds = shared::StoredBounds(*this);
     s.HasBounds = true;
     s.Left = bounds.x();
     s.Top = bounds.y();
     s.Width = bounds.width();
     s.Height = bounds.height();
-    s.WindowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    s.WindowState = shared::StoredState(*this);
     s.Emode = ComboBox2->currentIndex() - 1;
     s.Eclevel = ComboBox3->currentIndex();
     s.Masktype = ComboBox4->currentIndex() - 1;
@@ -274,18 +255,12 @@ MainSettings TFrameForm::CollectSettings() const {
     s.PrintRowSpace = PrintRowSpace;
     s.PrintColSpace = PrintColSpace;
     s.BinaryOperation = CheckBox1->isChecked();
-    s.SortKey = SortKey;
-    s.SortOrder = SortOrder;
+    s.SortKey = sortKey_;
+    s.SortOrder = sortOrder_;
     s.SplitMode = ComboBox9->currentIndex();
     s.SplitCount = UpDown6->Position();
     s.SplitColumn = UpDown11->Position();
-    s.FontName = fontDialogFont_.Name;
-    s.FontSize = fontDialogFont_.Size;
-    s.FontStyle.Bold = fontDialogFont_.Bold;
-    s.FontStyle.Italic = fontDialogFont_.Italic;
-    s.FontStyle.Underline = fontDialogFont_.Underline;
-    s.FontStyle.StrikeOut = fontDialogFont_.StrikeOut;
-    s.FontColor = fontDialogFont_.Color;
+    datalist::SetFontSettings(s, fontDialogFont_);
     s.OpenDir = OpenDir;
     s.SaveDir = SaveDir;
     s.SaveSDir = SaveSDir;

@@ -16,6 +16,7 @@
 #include "component/picture/picture.h"
 #include "encoder/encoder.h"
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -236,6 +237,14 @@ class TQRCode {
     bool Watch() const { return watch_; }
     // The reason the last watched clipboard text was not taken; empty after one was taken.
     const QString& LastClipboardError() const { return lastClipboardError_; }
+    // Holds the watch while the host shows a modal window: what the window edits or shows must not
+    // change under it, nor be replaced by it when it closes. Holds nest; while one lasts, clipboard
+    // changes are only remembered, and after the last one is released the clipboard is taken once,
+    // its latest content, if it changed meanwhile: from the event loop, when the code that held
+    // the watch has finished (WatchHold pairs them).
+    void HoldWatch() { ++watchHolds_; }
+    void ReleaseWatch();
+    bool WatchHeld() const { return watchHolds_ > 0; }
 
     // ---- Events ----
     const TNotifyWatchEvent& OnChangeCode() const { return onChangeCode_; }
@@ -350,6 +359,8 @@ class TQRCode {
     void Invalidate();
     void UpdateClipboardChain();
     void ClipboardNotified();
+    // Takes a change that came while held or while the last one was taken, from the event loop.
+    void TakeHeldChange();
     Clipboard& TheClipboard();
     int64_t WidthS64() const;
     int64_t HeightS64() const;
@@ -393,6 +404,10 @@ class TQRCode {
     bool joined_ = false;
     bool skipNextChange_ = false;
     bool copying_ = false; // our own CopyToClipboard is writing
+    int32_t watchHolds_ = 0;
+    bool changeHeld_ = false; // a clipboard change came while held or while one was being taken
+    bool notifying_ = false;  // a clipboard change is being taken
+    std::unique_ptr<QObject> heldChangeContext_; // ends a pending take with the component
     QString lastClipboardError_;
     std::shared_ptr<Clipboard> clipboard_;
     TClipboardChangeEvent clipboardChangeHandler_;
@@ -410,6 +425,18 @@ class TQRCode {
     int32_t height_ = 49;
     bool autoSize_ = false;
     bool stretch_ = false;
+};
+
+// Holds the component's clipboard watch for its lifetime (HoldWatch, ReleaseWatch).
+class WatchHold {
+  public:
+    explicit WatchHold(TQRCode& qr) : qr_(qr) { qr_.HoldWatch(); }
+    ~WatchHold() { qr_.ReleaseWatch(); }
+    WatchHold(const WatchHold&) = delete;
+    WatchHold& operator=(const WatchHold&) = delete;
+
+  private:
+    TQRCode& qr_;
 };
 
 // The values the main window's QRCode1 starts with, the four spaces aside: Transparent false,

@@ -5,27 +5,35 @@
 
 namespace zarvo::datalist {
 
-namespace {
-
-constexpr char16_t kLineBreakMark = u'\u21B5'; // ↵, which CP932 has no code for
-
-} // namespace
-
-QString CellText(const std::string& bytes) {
-    QString text = shared::Cp932ToQString(bytes);
+QString OneLine(QString text) {
     text.replace(QStringLiteral("\r\n"), QString(QChar(kLineBreakMark)));
     text.replace(QLatin1Char('\r'), QChar(kLineBreakMark));
     text.replace(QLatin1Char('\n'), QChar(kLineBreakMark));
     return text;
 }
 
+QString Lines(QString text) {
+    return text.replace(QChar(kLineBreakMark), QLatin1Char('\n'));
+}
+
+QString CellText(const std::string& bytes) {
+    return OneLine(shared::Cp932ToQString(bytes));
+}
+
+QString EditorText(const std::string& code) {
+    return shared::Cp932ToQString(code).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+std::string TypedCode(const QString& text) {
+    return shared::QStringToCp932(OneLine(text).replace(QChar(kLineBreakMark), QStringLiteral("\r\n")));
+}
+
+std::string TypedComment(const QString& text) {
+    return shared::QStringToCp932(OneLine(text).replace(QChar(kLineBreakMark), QLatin1Char(' ')));
+}
+
 std::string CellBytes(const QString& text, int32_t column) {
-    QString typed = text;
-    typed.replace(QStringLiteral("\r\n"), QString(QChar(kLineBreakMark)));
-    typed.replace(QLatin1Char('\r'), QChar(kLineBreakMark));
-    typed.replace(QLatin1Char('\n'), QChar(kLineBreakMark));
-    typed.replace(QChar(kLineBreakMark), column == kColCode ? QStringLiteral("\r\n") : QStringLiteral(" "));
-    return shared::QStringToCp932(typed);
+    return column == kColCode ? TypedCode(text) : TypedComment(text);
 }
 
 } // namespace zarvo::datalist

@@ -18,19 +18,14 @@ int32_t PanelStep(bool rightButton, bool shift, bool ctrl, bool alt) {
     return rightButton ? size : -size;
 }
 
-void ArrowCounter::SetPosition(int32_t position) {
-    position_ = std::clamp(position, kMin, kMax);
+int32_t ArrowCounter::Press(int32_t position) {
+    if (std::abs(position) <= 1000)
+        return position;
+    ignoreNext_ = true;
+    return 0;
 }
 
-void ArrowCounter::Press() {
-    if (std::abs(position_) > 1000) {
-        position_ = 0;
-        ignoreNext_ = true;
-    }
-}
-
-bool ArrowCounter::Click(bool up) {
-    SetPosition(position_ + (up ? 1 : -1));
+bool ArrowCounter::Click() {
     if (ignoreNext_) {
         ignoreNext_ = false;
         return false;

@@ -17,23 +17,21 @@ int32_t ClampPartition(int32_t partition);
 // Alt, else 1; added for the right button, taken away for the left one.
 int32_t PanelStep(bool rightButton, bool shift, bool ctrl, bool alt);
 
-// The up/down arrows count their clicks in a position within -1010..1010 that nothing reads. So
-// that they never stop at an end of that range, a mouse press on them finds the position more
-// than 1000 away from 0, puts it back to 0, and the click that follows does nothing.
+// Up/down arrows that only count their clicks (the main window's UpDown3, the data list window's
+// UpDown1 and UpDown2) step a position within kMin..kMax that nothing reads. So that they never
+// stop at an end of that range, a mouse press finds the position more than 1000 away from 0, puts
+// it back to 0, and the click that follows does nothing.
 class ArrowCounter {
   public:
     static constexpr int32_t kMin = -1010, kMax = 1010;
 
-    int32_t Position() const { return position_; }
-    void SetPosition(int32_t position);
-    // A mouse press on either arrow, before its click.
-    void Press();
-    // A click of an arrow (up: towards kMax); steps the position within the range. False when the
-    // click is the one to be ignored after a reset.
-    bool Click(bool up);
+    // A mouse press on either arrow, before its click, finding the arrows at position: the
+    // position they are to hold from now on.
+    int32_t Press(int32_t position);
+    // The click that follows a press; false when it is the one to be ignored after a reset.
+    bool Click();
 
   private:
-    int32_t position_ = 0;
     bool ignoreNext_ = false; // the arrows' Tag
 };
 

@@ -5,19 +5,17 @@
 #include "datalist/datagridview.h"
 #include "datalist/datalisthost.h"
 #include "datalist/datalisttablemodel.h"
-#include "datalist/updownarrows.h"
 #include "shared/cp932.h"
+#include "shared/windowplace.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace zarvo::datalist {
@@ -26,19 +24,6 @@ namespace {
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-// Component conversions between the settings' font keys and a font description.
-component::TFont FontOf(const DataListSettings& s) {
-    component::TFont font;
-    font.Name = s.FontName;
-    font.Size = s.FontSize;
-    font.Bold = s.FontStyle.Bold;
-    font.Italic = s.FontStyle.Italic;
-    font.Underline = s.FontStyle.Underline;
-    font.StrikeOut = s.FontStyle.StrikeOut;
-    font.Color = s.FontColor;
-    return font;
 }
 
 constexpr int kTopHeight = 84;
@@ -52,7 +37,7 @@ TDataListForm::TDataListForm(DataListHost& host, QWidget* parent)
     component::TFont windowFont; // the window's own font; the grid has its own
     windowFont.Name = shared::Utf8ToCp932("ＭＳ Ｐゴシック");
     setFont(component::ToQFont(windowFont));
-    gridFont_ = FontOf(DataListSettings());
+    gridFont_ = FontOfSettings(DataListSettings());
     CreateControls();
     CreatePopupMenu();
     Connect();
@@ -85,7 +70,7 @@ void TDataListForm::CreateControls() {
     button(Button2, "Button2", "Cancel", 68, 60, "一覧のデータの変更をキャンセルして終了します。");
     button(Button3, "Button3", "1件削除", 140, 64, "現在行のデータを1件削除します。");
     button(Button7, "Button7", "挿入", 206, 48, "現在の行の前あるいは後ろに新しい行を挿入します。");
-    UpDown1 = new UpDownArrows(top);
+    UpDown1 = new shared::TUpDown(ArrowCounter::kMin, ArrowCounter::kMax, 0, top);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setGeometry(256, 4, 18, 24);
     UpDown1->setToolTip(U("前後のデータと入れ替えを行ないます。"));
@@ -118,7 +103,7 @@ void TDataListForm::CreateControls() {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(62, 56, 112, 22);
     Label1->setBuddy(Edit1);
-    UpDown2 = new UpDownArrows(top);
+    UpDown2 = new shared::TUpDown(ArrowCounter::kMin, ArrowCounter::kMax, 0, top);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
     UpDown2->setGeometry(176, 56, 18, 22);
     check(CheckBox4, "CheckBox4", "完全に一致する文字列を検索", 200, 56, 178);
@@ -176,10 +161,10 @@ void TDataListForm::Connect() {
     for (QWidget* w :
          {static_cast<QWidget*>(Button7), static_cast<QWidget*>(Panel2), static_cast<QWidget*>(Panel3)})
         w->installEventFilter(this);
-    connect(UpDown1, &UpDownArrows::Pressed, this, &TDataListForm::UpDown1MouseDown);
-    connect(UpDown1, &UpDownArrows::Clicked, this, &TDataListForm::UpDown1Click);
-    connect(UpDown2, &UpDownArrows::Pressed, this, &TDataListForm::UpDown2MouseDown);
-    connect(UpDown2, &UpDownArrows::Clicked, this, &TDataListForm::UpDown2Click);
+    connect(UpDown1, &shared::TUpDown::Pressed, this, &TDataListForm::UpDown1MouseDown);
+    connect(UpDown1, &shared::TUpDown::Clicked, this, &TDataListForm::UpDown1Click);
+    connect(UpDown2, &shared::TUpDown::Pressed, this, &TDataListForm::UpDown2MouseDown);
+    connect(UpDown2, &shared::TUpDown::Clicked, this, &TDataListForm::UpDown2Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TDataListForm::CheckBox1Click);
     connect(CheckBox2, &QCheckBox::clicked, this, &TDataListForm::CheckBox2Click);
     connect(CheckBox3, &QCheckBox::clicked, this, &TDataListForm::CheckBox1Click);
@@ -264,7 +249,7 @@ void TDataListForm::FormShow() {
 
 void TDataListForm::ApplySettings(const DataListSettings& s) {
     PlaceWindow(s);
-    gridFont_ = FontOf(s);
+    gridFont_ = FontOfSettings(s);
     ApplyGridFont();
     SetRowHeight(s.DefaultRowHeight);
     for (int c = 0; c < 3; ++c)
@@ -283,31 +268,19 @@ void TDataListForm::ApplySettings(const DataListSettings& s) {
 }
 
 void TDataListForm::PlaceWindow(const DataListSettings& s) {
-    resize(s.Width, s.Height);
-    // a window stored off every screen stays where the window system puts it
-    const QRect stored(s.Left, s.Top, s.Width, s.Height);
-    bool visible = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        visible |= screen->availableGeometry().intersects(stored);
-    if (visible)
-        move(s.Left, s.Top);
-    // a modal window shown minimised would leave the program without a window to use
-    if (s.WindowState == 2)
-        setWindowState(windowState() | Qt::WindowMaximized);
+    shared::PlaceWindow(*this, QRect(s.Left, s.Top, s.Width, s.Height));
+    shared::ShowStoredState(*this, s.WindowState, false);
 }
 
 DataListSettings TDataListForm::CollectSettings() const {
     DataListSettings s;
-    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
+    const QRect bounds = shared::StoredBounds(*this);
     s.Left = bounds.x();
     s.Top = bounds.y();
     s.Width = bounds.width();
     s.Height = bounds.height();
-    s.WindowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-    s.FontName = gridFont_.Name;
-    s.FontSize = gridFont_.Size;
-    s.FontStyle = {gridFont_.Bold, gridFont_.Italic, gridFont_.Underline, gridFont_.StrikeOut};
-    s.FontColor = gridFont_.Color;
+    s.WindowState = shared::StoredState(*this);
+    SetFontSettings(s, gridFont_);
     s.DefaultRowHeight = StringGrid1->verticalHeader()->defaultSectionSize();
     for (int c = 0; c < 3; ++c)
         s.ColWidths[static_cast<size_t>(c)] = StringGrid1->horizontalHeader()->sectionSize(c);

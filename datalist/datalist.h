@@ -12,6 +12,7 @@
 #include "datalist/controlsteps.h"
 #include "datalist/datagrid.h"
 #include "datalist/datalistsettings.h"
+#include "shared/updown.h"
 
 #include <QDialog>
 #include <cstdint>
@@ -28,7 +29,6 @@ namespace zarvo::datalist {
 class DataGridView;
 class DataListHost;
 class DataListTableModel;
-class UpDownArrows;
 
 class TDataListForm : public QDialog {
     Q_OBJECT
@@ -79,7 +79,7 @@ class TDataListForm : public QDialog {
     DataGridView* StringGrid1;
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7;
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4;
-    UpDownArrows *UpDown1, *UpDown2;
+    shared::TUpDown *UpDown1, *UpDown2;
     QLabel *Panel2, *Panel3, *Label1;
     QLineEdit* Edit1;
     QMenu* PopupMenu1;

@@ -72,22 +72,22 @@ void TDataListForm::Button7MouseDown(Qt::KeyboardModifiers m) {
 }
 
 void TDataListForm::UpDown1MouseDown() {
-    upDown1_.Press();
+    UpDown1->SetPosition(upDown1_.Press(UpDown1->Position()));
 }
 
 void TDataListForm::UpDown1Click(bool up) {
-    if (!upDown1_.Click(up))
+    if (!upDown1_.Click())
         return;
     if (model_->Grid().MoveCurrent(up))
         ShowCursor();
 }
 
 void TDataListForm::UpDown2MouseDown() {
-    upDown2_.Press();
+    UpDown2->SetPosition(upDown2_.Press(UpDown2->Position()));
 }
 
 void TDataListForm::UpDown2Click(bool up) {
-    if (upDown2_.Click(up))
+    if (upDown2_.Click())
         FindText(!up); // the lower arrow searches forward
 }
 

@@ -2,6 +2,7 @@
 // store: read when the window opens, written whenever it closes. No widgets here.
 #pragma once
 
+#include "component/picture/text.h"
 #include "param/param.h"
 
 #include <array>
@@ -30,6 +31,26 @@ struct DataListSettings {
 
     DataListSettings();
 };
+
+// A font kept as four keys (FontName, FontSize, FontStyle, FontColor of a settings struct S: the
+// grid font here, the comment font of the main window), and those four of a font.
+template <class S> component::TFont FontOfSettings(const S& s) {
+    component::TFont font;
+    font.Name = s.FontName;
+    font.Size = s.FontSize;
+    font.Bold = s.FontStyle.Bold;
+    font.Italic = s.FontStyle.Italic;
+    font.Underline = s.FontStyle.Underline;
+    font.StrikeOut = s.FontStyle.StrikeOut;
+    font.Color = s.FontColor;
+    return font;
+}
+template <class S> void SetFontSettings(S& s, const component::TFont& font) {
+    s.FontName = font.Name;
+    s.FontSize = font.Size;
+    s.FontStyle = {font.Bold, font.Italic, font.Underline, font.StrikeOut};
+    s.FontColor = font.Color;
+}
 
 // The keys in the order they are read and written (CP932): "DLeft" .. "検索文字列".
 std::vector<std::string> DataListKeys();

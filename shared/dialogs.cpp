@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -121,6 +122,15 @@ std::optional<component::TFont> QtDialogs::ChooseFont(QWidget* parent, const com
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Font();
+}
+
+std::optional<QString> QtDialogs::InputQuery(QWidget* parent, const QString& caption, const QString& prompt,
+                                             const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 bool Dialogs::SetUpPrinter(QWidget*, QPrinter&) {

@@ -49,6 +49,10 @@ class Dialogs {
     // character set of initial is kept, and so is its face name when the face chosen is the one
     // it is drawn with. Throws shared::TextError for a face name that Shift-JIS cannot hold.
     virtual std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) = 0;
+    // An input box: a caption, a prompt and an edit box preset to initial; the text typed, or
+    // nothing when the user cancels.
+    virtual std::optional<QString> InputQuery(QWidget* parent, const QString& caption, const QString& prompt,
+                                              const QString& initial) = 0;
 
     // The dialogs below answer as cancelled unless a seam scripts or shows them.
 
@@ -64,8 +68,8 @@ class Dialogs {
     virtual std::optional<FileDialogChoice> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
-// The real dialogs: QMessageBox, QColorDialog, TFontDialog, QPrintDialog and QFileDialog; the
-// message boxes captioned "Zarvo".
+// The real dialogs: QMessageBox, QColorDialog, TFontDialog, QInputDialog, QPrintDialog and
+// QFileDialog; the message boxes captioned "Zarvo".
 class QtDialogs : public Dialogs {
   public:
     void Inform(QWidget* parent, const QString& text) override;
@@ -73,6 +77,8 @@ class QtDialogs : public Dialogs {
     bool Ask(QWidget* parent, const QString& text) override;
     std::optional<component::TColor> ChooseColor(QWidget* parent, component::TColor initial) override;
     std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
+    std::optional<QString> InputQuery(QWidget* parent, const QString& caption, const QString& prompt,
+                                      const QString& initial) override;
     bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
     bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
     std::optional<FileDialogChoice> OpenFile(QWidget* parent, const FileDialogRequest& request) override;

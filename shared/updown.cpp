@@ -18,6 +18,8 @@ TUpDown::TUpDown(int min, int max, int position, QWidget* parent)
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::pressed, this, &TUpDown::Pressed);
     }
+    up_->setObjectName(QStringLiteral("Up"));
+    down_->setObjectName(QStringLiteral("Down"));
     up_->setAccessibleName(QStringLiteral("+"));
     down_->setAccessibleName(QStringLiteral("-"));
     connect(up_, &QToolButton::clicked, this, [this] { Step(true); });

@@ -1,6 +1,7 @@
-// The up/down arrow control of an edit box: a position within a range that each arrow click
-// steps by one, shown in the associated edit box. Only the user's clicks are signalled; the
-// program sets the position silently.
+// The up/down arrow control: a position within a range that each arrow click steps by one, shown
+// in the associated edit box when there is one (arrows without one only count their clicks). Only
+// the user's clicks are signalled; the program sets the position silently. The arrows are the
+// children "Up" and "Down"; held down, they repeat.
 #pragma once
 
 #include <QWidget>

@@ -7,12 +7,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace zarvo::shared {
 namespace {
@@ -115,6 +117,34 @@ TEST(FileDialogs, AllFilesListsNamesWithoutAnExtension) {
     EXPECT_TRUE(listed);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->Path, dir.filePath(QStringLiteral("README")));
+}
+
+TEST(InputBox, GivesTheTextTypedOverThePresetOrNothingWhenCancelled) {
+    const struct {
+        const char* typed;
+        Qt::Key key;
+        std::optional<QString> answer;
+    } cases[] = {{"new", Qt::Key_Return, QStringLiteral("new")}, {"new", Qt::Key_Escape, std::nullopt}};
+    for (const auto& c : cases) {
+        QString caption, prompt, preset;
+        WhenShown<QInputDialog>([&](QInputDialog& box) {
+            caption = box.windowTitle();
+            prompt = box.labelText();
+            preset = box.textValue();
+            QWindow* window = box.windowHandle();
+            QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+            for (const char* p = c.typed; *p; ++p)
+                QTest::keyClick(window, *p);
+            QTest::keyClick(window, c.key);
+        });
+        QtDialogs dialogs;
+        EXPECT_EQ(dialogs.InputQuery(nullptr, QString::fromUtf8("検索文字列の入力"), QStringLiteral("prompt"),
+                                     QStringLiteral("old")),
+                  c.answer);
+        EXPECT_EQ(caption, QString::fromUtf8("検索文字列の入力"));
+        EXPECT_EQ(prompt, QStringLiteral("prompt"));
+        EXPECT_EQ(preset, QStringLiteral("old"));
+    }
 }
 
 } // namespace

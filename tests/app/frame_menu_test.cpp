@@ -1,4 +1,5 @@
 // PopupMenu1 opened with the mouse and chosen from, and its shortcuts pressed anywhere in the window.
+#include "printing/symbolsize.h"
 #include "tests/app/frame_test_support.h"
 
 #include <QDesktopServices>
@@ -95,7 +96,7 @@ TEST_F(FrameMenu, AMetafileIsNotTurned) {
     EXPECT_EQ(Qr().Angle(), 270);
 }
 
-TEST_F(FrameMenu, HelpOpensTheGuideBesideTheProgramAndTheSizeReportWaitsForItsWindow) {
+TEST_F(FrameMenu, HelpOpensTheGuideBesideTheProgram) {
     DocumentOpener desktop;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "Open");
     Key(Qt::Key_F1); // no guide: nothing, and no message
@@ -107,12 +108,22 @@ TEST_F(FrameMenu, HelpOpensTheGuideBesideTheProgramAndTheSizeReportWaitsForItsWi
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0], QUrl::fromLocalFile(Path("Readme.txt")));
     EXPECT_TRUE(dialogs.shown.empty());
+}
 
-    int reports = 0;
-    Key(Qt::Key_I, Qt::ControlModifier);
-    form->SetSymbolSizeWindow([&reports](TFrameForm&) { ++reports; });
-    Key(Qt::Key_I, Qt::ControlModifier);
-    EXPECT_EQ(reports, 1);
+TEST_F(FrameMenu, TheSizeReportOpensFromItsShortcutAndFromTheMenu) {
+    const std::function<void()> opens[] = {
+        [this] { Key(Qt::Key_I, Qt::ControlModifier); },
+        [this] { Choose(OpenMenuAt(Find<QWidget>("QRCode1"), QPoint(5, 5)), "N5"); },
+    };
+    for (const auto& open : opens) {
+        QString shown;
+        ASSERT_TRUE(
+            InModal<zarvo::printing::TSymbolSizeForm>(open, [&shown](zarvo::printing::TSymbolSizeForm& w) {
+                shown = w.Label1->text();
+                w.reject();
+            }));
+        EXPECT_TRUE(shown.contains(U("画面上のシンボル 1 個のサイズ"))) << shown.toStdString();
+    }
 }
 
 } // namespace

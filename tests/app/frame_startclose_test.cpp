@@ -74,8 +74,8 @@ TEST_F(StartClose, TheNextStartFindsEverySettingAndTheList) {
     font.Color = 0x008000;
     dialogs.nextFont = font;
     Click("Button11");
-    form->SortKey = 1;
-    form->SortOrder = -1;
+    form->SortKey() = 1;
+    form->SortOrder() = -1;
     form->OpenDir = "/srv/data";
     form->resize(500, 600);
     ASSERT_TRUE(Close());
@@ -111,8 +111,8 @@ TEST_F(StartClose, TheNextStartFindsEverySettingAndTheList) {
     EXPECT_EQ(qr.ComFont().Size, 11);
     EXPECT_TRUE(qr.ComFont().Italic);
     EXPECT_EQ(qr.ComFont().Color, 0x008000);
-    EXPECT_EQ(form->SortKey, 1);
-    EXPECT_EQ(form->SortOrder, -1);
+    EXPECT_EQ(form->SortKey(), 1);
+    EXPECT_EQ(form->SortOrder(), -1);
     EXPECT_EQ(form->OpenDir, "/srv/data");
     EXPECT_TRUE(qr.SymbolDisped());
     EXPECT_TRUE(dialogs.shown.empty());

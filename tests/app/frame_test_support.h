@@ -7,6 +7,8 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "shared/updown.h"
+#include "tests/printing/recordingdevice.h"
+#include "tests/support/modal.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QAbstractItemView>
@@ -26,6 +28,7 @@
 #include <QToolButton>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
@@ -47,6 +50,8 @@ inline std::string S(const char* utf8) {
 
 using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
 using FakeClipboard = zarvo::testsupport::FakeClipboard;
+using printingtest::RecordingDevice;
+using zarvo::testsupport::WithModal;
 
 inline std::string ReadBytes(const QString& path) {
     std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
@@ -59,7 +64,7 @@ inline void WriteBytes(const QString& path, const std::string& bytes) {
 }
 
 // A program directory that lives as long as the fixture; windows started on it one after the
-// other see each other's files, as runs of the program do.
+// other see each other's files, as runs of the program do. The printer records what is printed.
 //
 // Every event goes the way the window system sends it: the window is active, a control gets the
 // focus as a click gives it, keys go to the top-level window (so that focus proxies, filters and
@@ -69,6 +74,7 @@ class FrameTest : public ::testing::Test {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
+    std::shared_ptr<RecordingDevice> printer = std::make_shared<RecordingDevice>();
     std::unique_ptr<TFrameForm> form;
 
     QString Path(const char* name) const { return dir.path() + QLatin1Char('/') + QString::fromLatin1(name); }
@@ -81,6 +87,7 @@ class FrameTest : public ::testing::Test {
         env.ExeName = env.ProgramDir + "/zarvo";
         env.dialogs = &dialogs;
         env.clipboard = clipboard;
+        env.printer = printer;
         form = std::make_unique<TFrameForm>(env);
         return *form;
     }
@@ -193,6 +200,16 @@ class FrameTest : public ::testing::Test {
                 QTest::mouseClick(b, Qt::LeftButton);
     }
     void Click(const char* button) { QTest::mouseClick(Find<QWidget>(button), Qt::LeftButton); }
+    // Runs what command opens, a modal window of ours, with script playing the user's part in it
+    // (and closing it); false when no such window came. The main window is active again after.
+    template <typename W>
+    bool InModal(const std::function<void()>& command, const std::function<void(W&)>& script) {
+        const bool came = WithModal<W>(command, script);
+        // a window manager gives the window back its activation; offscreen there is none
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return came;
+    }
     QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
     std::vector<QString> Items(const char* box) const {
         std::vector<QString> items;

@@ -6,10 +6,16 @@
 //   --editor TEXT   puts TEXT ("\n" between lines) into the editor as typed and presses QR
 //   --menu          opens the popup menu and its rotation submenu on the symbol and saves the
 //                   screen, menus included
+//   --items         starts on a dozen Japanese items (the data list files written first)
+//   --datalist      opens the data list window with "一覧" and saves the screen, both windows
+//   --preview       opens the print preview with "印刷" and saves the screen, both windows
 #include "app/frame.h"
 #include "app/symbolview.h"
 #include "component/picture/picture.h"
+#include "datalist/datalistfiles.h"
+#include "shared/cp932.h"
 #include "shared/dialogs.h"
+#include "tests/support/japanese_items.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,16 +26,46 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+
+namespace {
+
+// Clicks button, which opens a modal window, and saves the screen showing frame and that window.
+// The window is looked for, and taken, from its own event loop: not from inside its opening,
+// which may run events while it draws.
+bool ShotOfModal(QWidget& frame, QPushButton* button, const QString& file) {
+    bool saved = false;
+    std::function<void()> look = [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window || !window->isVisible()) {
+            QTimer::singleShot(50, look);
+            return;
+        }
+        QTimer::singleShot(800, [&frame, window, &file, &saved] {
+            const QRect area = frame.frameGeometry().united(window->frameGeometry());
+            saved = QGuiApplication::primaryScreen()
+                        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                        .save(file);
+            window->close();
+        });
+    };
+    QTimer::singleShot(50, look);
+    QTest::mouseClick(button, Qt::LeftButton);
+    return saved;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     zarvo::component::InstallFontSubstitutions();
     QStringList sizes;
     QString editorText, version;
-    bool menu = false;
+    bool menu = false, items = false, datalist = false, preview = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0 && i + 1 < argc)
             version = QString::fromLocal8Bit(argv[++i]);
@@ -38,13 +74,20 @@ int main(int argc, char** argv) {
                 QString::fromLocal8Bit(argv[++i]).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
         else if (std::strcmp(argv[i], "--menu") == 0)
             menu = true;
+        else if (std::strcmp(argv[i], "--items") == 0)
+            items = true;
+        else if (std::strcmp(argv[i], "--datalist") == 0)
+            datalist = true;
+        else if (std::strcmp(argv[i], "--preview") == 0)
+            preview = true;
         else
             sizes << QString::fromLocal8Bit(argv[i]);
     }
     if (argc < 2 || (sizes.size() != 0 && sizes.size() != 2)) {
         std::fprintf(
             stderr,
-            "usage: zarvo_window_shot OUT.png [WIDTH HEIGHT] [--version N] [--editor TEXT] [--menu]\n");
+            "usage: zarvo_window_shot OUT.png [WIDTH HEIGHT] [--version N] [--editor TEXT] [--items]\n"
+            "                         [--menu | --datalist | --preview]\n");
         return 2;
     }
     QTemporaryDir dir;
@@ -53,6 +96,8 @@ int main(int argc, char** argv) {
     env.ProgramDir = QFile::encodeName(dir.path()).toStdString();
     env.ExeName = env.ProgramDir + "/zarvo";
     env.dialogs = &dialogs;
+    if (items)
+        zarvo::datalist::SaveDataListFiles(env.ProgramDir, zarvo::testsupport::JapaneseItems());
     zarvo::app::TFrameForm frame(env);
     frame.show();
     if (sizes.size() == 2)
@@ -73,8 +118,14 @@ int main(int argc, char** argv) {
         QTest::mouseClick(frame.Button13, Qt::LeftButton);
     }
     QTest::qWait(300);
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    if (datalist || preview) {
+        frame.activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(&frame));
+        return ShotOfModal(frame, datalist ? frame.Button17 : frame.Button8, out) ? 0 : 1;
+    }
     if (!menu)
-        return frame.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+        return frame.grab().save(out) ? 0 : 1;
 
     QWidget* symbol = frame.QRCode1View;
     QTest::mouseClick(frame.windowHandle(), Qt::RightButton, {}, symbol->mapTo(&frame, QPoint(20, 20)));

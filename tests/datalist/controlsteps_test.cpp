@@ -1,5 +1,6 @@
 #include "datalist/controlsteps.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace zarvo::datalist {
@@ -29,28 +30,27 @@ TEST(ControlSteps, PanelsStepByModifierAndStopAtTheirEnds) {
 }
 
 TEST(ControlSteps, ArrowsIgnoreTheClickAfterTheirCountIsReset) {
+    // the arrows' position as the widget steps it: within kMin..kMax
+    int32_t position = 0;
     ArrowCounter arrows;
-    for (int i = 0; i < 1000; ++i) {
-        arrows.Press();
-        ASSERT_TRUE(arrows.Click(true));
-    }
-    EXPECT_EQ(arrows.Position(), 1000);
-    arrows.Press(); // 1000 is not beyond 1000
-    EXPECT_TRUE(arrows.Click(true));
-    EXPECT_EQ(arrows.Position(), 1001);
-    arrows.Press();
-    EXPECT_EQ(arrows.Position(), 0);
-    EXPECT_FALSE(arrows.Click(false)); // the one click that does nothing
-    arrows.Press();
-    EXPECT_TRUE(arrows.Click(false));
+    const auto click = [&](bool up) {
+        position = arrows.Press(position);
+        position = std::clamp(position + (up ? 1 : -1), ArrowCounter::kMin, ArrowCounter::kMax);
+        return arrows.Click();
+    };
+    for (int i = 0; i < 1001; ++i)
+        ASSERT_TRUE(click(true)); // 1000 is not beyond 1000: the press before 1001 keeps it
+    EXPECT_EQ(position, 1001);
+    EXPECT_FALSE(click(false)); // the press resets; its click is the one that does nothing
+    EXPECT_EQ(position, -1);
+    EXPECT_TRUE(click(false));
 
-    arrows.SetPosition(-2000);
-    EXPECT_EQ(arrows.Position(), ArrowCounter::kMin);
-    EXPECT_TRUE(arrows.Click(false)); // without a press, nothing resets: the position stays at its end
-    EXPECT_EQ(arrows.Position(), ArrowCounter::kMin);
-    arrows.Press();
-    EXPECT_FALSE(arrows.Click(true));
-    EXPECT_EQ(arrows.Position(), 1);
+    // a position set beyond the range by the program: the next press resets it whichever arrow
+    EXPECT_EQ(arrows.Press(-2000), 0);
+    EXPECT_FALSE(arrows.Click());
+    EXPECT_EQ(arrows.Press(ArrowCounter::kMin), 0);
+    EXPECT_FALSE(arrows.Click());
+    EXPECT_TRUE(arrows.Click()); // a click without a press (the keyboard's) is never the ignored one
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "datalist/datalist.h"
 #include "datalist/datalisttablemodel.h"
 #include "datalist/sort.h"
-#include "datalist/updownarrows.h"
 #include "shared/cp932.h"
 #include "tests/datalist/fakehost.h"
 
@@ -75,7 +74,7 @@ class DataListFormTest : public ::testing::Test {
                Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(w, button, modifiers);
     }
-    void ClickArrow(UpDownArrows* arrows, bool up) {
+    void ClickArrow(shared::TUpDown* arrows, bool up) {
         QTest::mouseClick(arrows->findChild<QToolButton*>(up ? QStringLiteral("Up") : QStringLiteral("Down")),
                           Qt::LeftButton);
     }

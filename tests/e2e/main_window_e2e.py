@@ -99,18 +99,35 @@ class Run:
         self.sync()
         return read_symbol("--window", self.window)
 
-    def other_window(self):
-        """A window of the program other than the main window (a dialog), focused."""
+    def windows(self):
+        return subprocess.run(("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)),
+                              capture_output=True, text=True, timeout=TIMEOUT).stdout.split()
+
+    def other_window(self, *known):
+        """A window of the program other than the main window and those known (a dialog),
+        focused."""
         deadline = time.monotonic() + TIMEOUT
         while time.monotonic() < deadline:
-            found = subprocess.run(("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)),
-                                   capture_output=True, text=True, timeout=TIMEOUT).stdout.split()
-            others = [w for w in found if w != self.window]
+            others = [w for w in self.windows() if w != self.window and w not in known]
             if others:
                 xdotool("windowfocus", "--sync", others[0])
+                self.sync()
                 return others[0]
             time.sleep(0.05)
         raise AssertionError("no dialog appeared")
+
+    def closed(self, window):
+        """Waits until a dialog of the program is gone, then focuses the main window again (there
+        is no window manager to do it)."""
+        wait_for(lambda: window not in self.windows(), f"the close of window {window}")
+        xdotool("windowfocus", "--sync", self.window)
+        self.sync()
+
+    def click_in(self, window, x, y):
+        """A click at a point of one of the program's dialogs."""
+        self.sync()
+        xdotool("mousemove", "--window", window, str(x), str(y), "click", "1")
+        self.sync()
 
     def wait_caption(self, part):
         deadline = time.monotonic() + TIMEOUT
@@ -214,8 +231,8 @@ class MainWindow(unittest.TestCase):
         zarvo.type("second")
         zarvo.key("KP_Enter")
         zarvo.wait_caption("Data size = 6,")
-        # Tab: the binary-notation check box, then the upper comment
-        zarvo.key("Tab", "Tab")
+        # Tab: the binary-notation check box, ソート, 一覧, then the upper comment
+        zarvo.key("Tab", "Tab", "Tab", "Tab")
         zarvo.type("上のコメント")
         zarvo.key("Return")
         # Tab: the lower comment, the encoding mode, the level, the mask, then the version
@@ -303,6 +320,74 @@ class MainWindow(unittest.TestCase):
         for item in ("first", "コピーした文字", "second copy"):
             self.assertIn(item.encode("cp932"), dat)
         self.assertIn("\r\nクリップボード監視=True\r\n", self.read("zarvo.ini").decode("cp932"))
+
+    def test_the_list_edited_in_its_window_sorted_and_printed_into_a_pdf_file(self):
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 0,")
+        zarvo.type("東京タワー")
+        zarvo.key("Return")
+        zarvo.key("ctrl+a")
+        zarvo.type("second")
+        zarvo.key("Return")
+        zarvo.wait_caption("Data size = 6,")
+        top = zarvo.panel_top()
+
+        # 一覧: the window opens on the item shown; typing replaces it, and a row typed into the
+        # trailing row is a new item
+        zarvo.click(342, top + 34)
+        grid = zarvo.other_window()
+        zarvo.type("変えた")
+        zarvo.key("Return")
+        zarvo.key("Down")
+        zarvo.type("third")
+        zarvo.key("Return")
+        zarvo.click_in(grid, 34, 16)  # OK
+        zarvo.closed(grid)
+        # the row the window closed on is shown; the symbol box holds the changed item before it
+        zarvo.wait_caption("Data size = 5,")
+        self.assertEqual(zarvo.read_symbol(), (0, b"third"))
+        zarvo.click(100, top + 34)
+        zarvo.key("Up")
+        zarvo.wait_caption("Data size = 6,")
+        self.assertEqual(zarvo.read_symbol(), (0, "変えた".encode("cp932")))
+
+        # ソート: by the symbol strings, ascending (the dialog's first choices), the first shown
+        zarvo.click(300, top + 34)
+        sort = zarvo.other_window()
+        zarvo.key("Return")
+        zarvo.closed(sort)
+        zarvo.wait_caption("Data size = 5,")
+
+        # リスト印刷: the preview, its 印刷, and the print dialog, which offers a PDF file without a
+        # printer: the file's name typed into it
+        zarvo.resize(1000, 700)
+        pdf = os.path.join(self.directory, "list.pdf")
+        zarvo.click(536, zarvo.size[1] - PANEL3_HEIGHT + 20)
+        preview = zarvo.other_window()
+        zarvo.click_in(preview, 40, 16)
+        dialog = zarvo.other_window(preview)
+        zarvo.key("alt+f", "ctrl+a")
+        zarvo.type(pdf)
+        zarvo.key("Return")
+        zarvo.closed(dialog)
+        wait_for(lambda: preview not in zarvo.windows(), "the end of the print")
+        wait_for(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 0, "the PDF file")
+        self.assertEqual(zarvo.close(), 0)
+
+        # every item on the page, as a phone reads it
+        subprocess.run(("pdftoppm", "-r", "300", "-png", pdf, os.path.join(self.directory, "page")),
+                       check=True, timeout=TIMEOUT)
+        pages = sorted(f for f in os.listdir(self.directory) if f.startswith("page"))
+        self.assertEqual(len(pages), 1)
+        read = subprocess.run((READ_SYMBOL, "--all", os.path.join(self.directory, pages[0])),
+                              capture_output=True, text=True, timeout=TIMEOUT).stdout.split("\n")
+        symbols = sorted(bytes.fromhex(line.split()[1]) for line in read if line)
+        items = [b"third", "変えた".encode("cp932"), "東京タワー".encode("cp932")]
+        self.assertEqual(symbols, sorted(items))
+        # stored in the sorted order
+        dat = self.read("Zarvo.dat")
+        self.assertNotIn(b"second", dat)
+        self.assertEqual([dat.index(item) for item in items], sorted(dat.index(item) for item in items))
 
 
 if __name__ == "__main__":

@@ -2,13 +2,12 @@
 // dialog as a user chooses a PDF file; the pages rendered by pdftoppm, and every symbol on them
 // read back by zxing-cpp. The data list's text listing on the same printer, its text read back by
 // pdftotext.
-#define ZX_USE_UTF8 1
-
 #include "printing/preview.h"
 #include "printing/printcommands.h"
 #include "printing/printtxt.h"
 #include "printing/qtprintdevice.h"
 #include "tests/printing/printtest_support.h"
+#include "tests/support/read_qr.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <ZXing/ReadBarcode.h>
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -63,17 +61,9 @@ QString TextOf(const QString& pdf) {
 
 // The bytes of every QR code symbol on the page.
 std::vector<std::string> Symbols(const QImage& page) {
-    const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    hints.setMaxNumberOfSymbols(255);
     std::vector<std::string> found;
-    for (const ZXing::Result& r :
-         ZXing::ReadBarcodes({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                              static_cast<int>(gray.bytesPerLine())},
-                             hints))
-        if (r.isValid())
-            found.emplace_back(r.bytes().begin(), r.bytes().end());
+    for (const ZXing::Result& r : zarvo::testsupport::ReadQrCodes(page))
+        found.emplace_back(r.bytes().begin(), r.bytes().end());
     std::sort(found.begin(), found.end());
     return found;
 }

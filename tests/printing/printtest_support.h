@@ -11,15 +11,15 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 #include "tests/printing/recordingdevice.h"
+#include "tests/support/japanese_items.h"
+#include "tests/support/modal.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QMimeData>
 #include <QPrinter>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -28,6 +28,8 @@
 #include <vector>
 
 namespace printingtest {
+
+using zarvo::testsupport::WithModal;
 
 using zarvo::component::TQRCode;
 using zarvo::printing::PrintFields;
@@ -113,65 +115,6 @@ inline std::string LatinLine(int n) {
     return line;
 }
 
-// Twelve items in Japanese: symbol strings, upper and lower comments (CP932).
-inline zarvo::datalist::DataList JapaneseItems() {
-    static const char* const kItems[][3] = {
-        {"東京タワー", "東京", "三三三メートル"},
-        {"大阪城", "大阪", "天守閣"},
-        {"名古屋城", "名古屋", "金の鯱"},
-        {"京都御所", "京都", "平安"},
-        {"札幌時計台", "札幌", "明治"},
-        {"博多どんたく", "福岡", "五月"},
-        {"仙台七夕", "仙台", "八月"},
-        {"広島平和記念公園", "広島", "平和"},
-        {"金沢兼六園", "金沢", "庭園"},
-        {"那覇首里城", "沖縄", "琉球"},
-        {"神戸港", "神戸", "港町"},
-        {"奈良の大仏", "奈良", "東大寺"},
-    };
-    zarvo::datalist::DataList list;
-    for (const auto& item : kItems)
-        list.Append(S(item[0]), S(item[1]), S(item[2]));
-    return list;
-}
-
-// Runs command, which opens a modal window of type W; once that is up and active, script plays
-// the user's part in it (and closes it). The script runs from the window's own event loop, never
-// from inside its opening. False when no such window came within five seconds.
-template <typename W>
-bool WithModal(const std::function<void()>& command, const std::function<void(W&)>& script) {
-    // Polls until the window is up or the command is over (without a window, it is over at once)
-    struct State {
-        bool over = false, came = false;
-        QElapsedTimer timer;
-        std::function<void(W&)> script;
-        std::function<void()> poll;
-    };
-    auto state = std::make_shared<State>();
-    state->timer.start();
-    state->script = script;
-    state->poll = [weak = std::weak_ptr<State>(state)] {
-        const auto s = weak.lock();
-        if (!s || s->over)
-            return;
-        W* window = qobject_cast<W*>(QApplication::activeModalWidget());
-        if (window && window->isVisible() && window->isActiveWindow()) {
-            s->came = true;
-            s->script(*window);
-        } else if (s->timer.elapsed() < 5000) {
-            QTimer::singleShot(10, s->poll);
-            return;
-        }
-        // Whatever happened, the modal window must not outlive the test's part in it
-        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            open->reject();
-    };
-    QTimer::singleShot(0, state->poll);
-    command();
-    state->over = true;
-    const bool came = state->came;
-    state->poll = nullptr; // the lambda's copy in a pending timer finds the state gone
-    return came;
-}
+using zarvo::testsupport::JapaneseItems;
 
 } // namespace printingtest

@@ -38,6 +38,11 @@ class ScriptedDialogs : public shared::Dialogs {
         presetFont = initial;
         return nextFont;
     }
+    std::optional<QString> InputQuery(QWidget*, const QString& caption, const QString& prompt,
+                                      const QString& initial) override {
+        queries.push_back({caption, prompt, initial});
+        return nextInput;
+    }
     bool SetUpPrinter(QWidget*, QPrinter& printer) override {
         ++setUps;
         if (setUpAnswer && choosePrinter)
@@ -71,6 +76,12 @@ class ScriptedDialogs : public shared::Dialogs {
     bool askAnswer = false;
     std::optional<component::TColor> nextColor, presetColor;
     std::optional<component::TFont> nextFont, presetFont;
+    // The input box: what each was opened with (caption, prompt, preset text), and the answer.
+    struct Query {
+        QString caption, prompt, initial;
+    };
+    std::vector<Query> queries;
+    std::optional<QString> nextInput;
     // The printer dialogs: confirmed or cancelled, and what the user picks in them when confirmed.
     bool setUpAnswer = true, printAnswer = true;
     int setUps = 0, printDialogs = 0;
