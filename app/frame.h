@@ -26,6 +26,7 @@
 #include "shared/dialogs.h"
 #include "shared/updown.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -89,6 +90,12 @@ class TFrameForm : public QWidget,
     // close; a failed write is reported, and the user chooses between closing without it and
     // staying.
     bool FormCloseQuery();
+    // When the desktop session ends or the program is told to stop (SIGTERM) no box can be
+    // answered: everything that can be written is written, as the close writes it, and a file
+    // that cannot be stays as it was. Returns the failures, one a line, for the caller to log.
+    QStringList SaveWithoutQuestions();
+    // SaveWithoutQuestions, then the window closes whatever it returned.
+    QStringList CloseWithoutQuestions();
 
     component::TQRCode& QRCode1() override { return *qr_; }
     param::TParameter& Parameter1() override { return parameter_; }
@@ -256,6 +263,8 @@ class TFrameForm : public QWidget,
     void PlaceWindow(const MainSettings& settings);
     // The list files that could not be taken, copied to ".bak" and reported in one message.
     void ReportListFiles(const datalist::LoadedDataList& loaded);
+    // The list files and the settings written; what failed, one entry per file set.
+    QStringList SaveFiles();
 
     FrameEnvironment env_;
     std::unique_ptr<component::TQRCode> qr_;

@@ -99,6 +99,12 @@ void TFrameForm::FormShow() {
 }
 
 void TFrameForm::ReportListFiles(const datalist::LoadedDataList& loaded) {
+    // A save cut off after its journal was in place and then finished holds what the user saved:
+    // nothing to say. One undone (a new file of it was lost) gives the list of the save before:
+    // the user must know that the last changes are missing.
+    if (loaded.Recovered == shared::SetRecovery::Undone)
+        dialogs_.Inform(this, U("前回のデータリストの保存は途中で中断されていたため、"
+                                "その前に保存したデータリストを読み込みました。"));
     QString text;
     std::vector<const char*> setAside;
     if (!loaded.StreamError.empty()) {
@@ -268,7 +274,7 @@ MainSettings TFrameForm::CollectSettings() const {
     return s;
 }
 
-bool TFrameForm::FormCloseQuery() {
+QStringList TFrameForm::SaveFiles() {
     QStringList failures;
     // the list files as one set; files that could not be taken stay as they are on disk unless
     // the user changed the list
@@ -276,7 +282,7 @@ bool TFrameForm::FormCloseQuery() {
         try {
             datalist::SaveDataListFiles(env_.ProgramDir, list_);
         } catch (const std::exception& e) {
-            failures << U("データリストを保存できません: ") + QString::fromUtf8(e.what());
+            failures << U("データリストを保存できません: ") + ErrorText(e);
         }
     }
     if (!settingsUnreadable_) {
@@ -284,12 +290,31 @@ bool TFrameForm::FormCloseQuery() {
             WriteMainSettings(parameter_, CollectSettings(), isMaximized());
             parameter_.Save();
         } catch (const std::exception& e) {
-            failures << U("設定ファイルを保存できません: ") + QString::fromUtf8(e.what());
+            failures << U("設定ファイルを保存できません: ") + ErrorText(e);
         }
     }
+    return failures;
+}
+
+bool TFrameForm::FormCloseQuery() {
+    const QStringList failures = SaveFiles();
     if (failures.isEmpty())
         return true;
     return dialogs_.Ask(this, failures.join(QStringLiteral("\n")) + U("\n\n保存せずに終了しますか？"));
+}
+
+QStringList TFrameForm::SaveWithoutQuestions() {
+    // a window that never started has nothing of the user's; one already closed has saved
+    if (!started_ || closing_)
+        return {};
+    return SaveFiles();
+}
+
+QStringList TFrameForm::CloseWithoutQuestions() {
+    QStringList failures = SaveWithoutQuestions();
+    closing_ = true; // the close that follows asks nothing and writes nothing again
+    close();
+    return failures;
 }
 
 } // namespace zarvo::app

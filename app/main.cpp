@@ -2,12 +2,14 @@
 #include "app/application.h"
 #include "app/frame.h"
 #include "app/programdir.h"
+#include "app/termination.h"
 #include "component/picture/text.h"
 #include "shared/dialogs.h"
 
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -36,6 +38,22 @@ int main(int argc, char** argv) {
     environment.ExeName = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     environment.dialogs = &dialogs;
     zarvo::app::TFrameForm frame(environment);
+
+    // No box can be answered when the session ends or the program is told to stop: the files are
+    // written as the close writes them, and what cannot be written stays as it was on disk.
+    const auto log = [](const QStringList& failures) {
+        for (const QString& failure : failures)
+            std::fprintf(stderr, "zarvo: %s\n", failure.toLocal8Bit().constData());
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frame,
+                     [&frame, &log](QSessionManager&) { log(frame.SaveWithoutQuestions()); });
+    zarvo::app::TerminationWatch termination([&frame, &log] {
+        const QStringList failures = frame.CloseWithoutQuestions();
+        log(failures);
+        // every loop ends, also that of a box or window still open
+        QCoreApplication::exit(failures.isEmpty() ? 0 : 1);
+    });
+
     frame.show();
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@ Usage (under an X server, e.g. xvfb-run -a): main_window_e2e.py PATH/TO/zarvo PA
 import os
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -257,6 +258,22 @@ class MainWindow(unittest.TestCase):
         zarvo.wait_caption("Data size = 6,  Capacity = 53")
         self.assertEqual(zarvo.close(), 0)
 
+
+    def test_a_program_told_to_stop_saves_what_was_typed(self):
+        """SIGTERM, as a session's end sends it, while a dialog of the program is open: the
+        program writes its files as the close does, asking nothing, and ends."""
+        zarvo = self.start()
+        zarvo.wait_caption("Data size = 0,")
+        zarvo.type("kept at the end")
+        zarvo.key("Return")
+        zarvo.wait_caption("Data size = 15,")
+        zarvo.click(342, zarvo.panel_top() + 34)  # 一覧: its window stays open
+        zarvo.other_window()
+        zarvo.process.send_signal(signal.SIGTERM)
+        self.assertEqual(zarvo.process.wait(timeout=TIMEOUT), 0)
+        zarvo.x.close()
+        self.assertIn(b"kept at the end", self.read("Zarvo.dat"))
+        self.assertIn("\r\nシンボル文字列=0\r\n", self.read("zarvo.ini").decode("cp932"))
 
     def test_lines_typed_into_the_editor_become_an_item_turned_and_saved_as_an_image(self):
         zarvo = self.start()
