@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QStyledItemDelegate>
 #include <tuple>
 
 namespace zarvo::app {
@@ -36,6 +37,24 @@ constexpr int kArrowWidth = 16;
 int RowY(int row) {
     return 2 + kRow * row;
 }
+
+// The entries of the dropped-down lists show their beginning only: an item of megabytes (a file
+// opened or a text copied) laid out whole took a minute each time the list opened. The box's own
+// text and the editor pane show the item whole.
+class ShortEntries : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr qsizetype kShown = 200; // characters, far more than the list is wide
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.size() > kShown) {
+            option->text.truncate(kShown);
+            option->text += QChar(0x2026); // …
+        }
+    }
+};
 
 // The environment with the system clipboard where it names none: printing copies through it too.
 FrameEnvironment WithClipboard(FrameEnvironment environment) {
@@ -119,6 +138,7 @@ QComboBox* TFrameForm::NewComboBox(const char* name, QWidget* parent, bool edita
         // nothing and selects nothing when the typed text leaves it
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
+        box->setItemDelegate(new ShortEntries(box));
         QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
         connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { BoxTextEdited(box); });
     }

@@ -6,6 +6,7 @@
 #include "shared/cp932.h"
 #include "shared/dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 
 namespace zarvo::app {
@@ -21,6 +23,20 @@ namespace zarvo::app {
 namespace {
 
 const char* const kSymbolString = "シンボル文字列";
+
+// The busy cursor, and a status text painted at once, for as long as it lives; ShowStatus
+// replaces the text.
+class BusyWhile {
+  public:
+    BusyWhile(QLabel* status, const QString& text) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        status->setText(text);
+        status->repaint();
+    }
+    ~BusyWhile() { QApplication::restoreOverrideCursor(); }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+};
 
 } // namespace
 
@@ -133,12 +149,17 @@ void TFrameForm::Button14Click() {
         return;
     }
 
+    // A file of many megabytes takes seconds to load and show in the editor: the window says so
+    // and shows the busy cursor until it is done.
+    std::optional<BusyWhile> busy(std::in_place, Panel5, U("読み込んでいます..."));
     component::TQRCode& qr = *qr_;
     qr.SetSymbolEnabled(false);
     try {
         qr.LoadDataFromFile(name);
     } catch (const std::exception& e) {
         qr.SetSymbolEnabled(true); // the old data, drawn as before
+        busy.reset();
+        ShowStatus();
         dialogs_.Error(this, U("ファイルを読み込めません。\n") + ErrorText(e));
         return;
     }
