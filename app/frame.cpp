@@ -1,10 +1,13 @@
 #include "app/frame.h"
 
-#include "app/dialogs.h"
 #include "app/mainsettings.h"
 #include "app/symbolview.h"
 #include "app/uitext.h"
-#include "app/updown.h"
+#include "component/clipboard.h"
+#include "printing/printdevice.h"
+#include "printing/progress.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,10 +15,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <tuple>
 
 namespace zarvo::app {
 
@@ -32,11 +37,18 @@ int RowY(int row) {
     return 2 + kRow * row;
 }
 
+// The environment with the system clipboard where it names none: printing copies through it too.
+FrameEnvironment WithClipboard(FrameEnvironment environment) {
+    if (!environment.clipboard)
+        environment.clipboard = std::make_shared<component::QtClipboard>();
+    return environment;
+}
+
 } // namespace
 
 TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
-    : QWidget(parent), env_(std::move(environment)), dialogs_(*env_.dialogs),
-      qr_(std::make_unique<component::TQRCode>(env_.clipboard)) {
+    : QWidget(parent), env_(WithClipboard(std::move(environment))),
+      qr_(std::make_unique<component::TQRCode>(env_.clipboard)), dialogs_(*env_.dialogs, *qr_) {
     setObjectName(QStringLiteral("FrameForm"));
     component::TFont windowFont;
     windowFont.Name = Sjis("ＭＳ Ｐゴシック");
@@ -50,9 +62,13 @@ TFrameForm::TFrameForm(FrameEnvironment environment, QWidget* parent)
         [this](component::TQRCode* sender, bool watch) { QRCode1ChangedCode(sender, watch); });
     qr.SetOnClipboardRefused(
         [this](component::TQRCode*, const QString& reason) { QRCode1ClipboardRefused(reason); });
+    // the clipboard watch runs outside any event of the window: its errors come here
+    qr.SetErrorReport([this](const std::exception& e) { ReportError(ErrorText(e)); });
 
     CreateControls();
     Connect();
+    // every control of the settings panel and of the button bar's left part stays in sight
+    setMinimumSize(Panel2->width(), Panel2->height() + Panel3->height());
     resize(368, 441);
     setWindowTitle(QStringLiteral("Zarvo  Version 1.2  -  Data size = 0,  Capacity = 0"));
 }
@@ -104,7 +120,6 @@ QComboBox* TFrameForm::NewComboBox(const char* name, QWidget* parent, bool edita
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setCompleter(nullptr);
         QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
-        box->lineEdit()->installEventFilter(this);
         connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, box] { BoxTextEdited(box); });
     }
     return box;
@@ -127,6 +142,7 @@ void TFrameForm::CreateControls() {
     CreateSettingsPanel();
     CreateButtonBar();
     CreateEditorPane();
+    CreatePopupMenu();
 }
 
 void TFrameForm::CreateSettingsPanel() {
@@ -161,6 +177,9 @@ void TFrameForm::CreateSettingsPanel() {
     ComboBox8 = NewComboBox("ComboBox8", p, true);
     ComboBox8->setGeometry(kControlLeft, RowY(3), 272, kHeight);
     NewLabel("下部のコメント", p, kLabelLeft, RowY(3), kLabelWidth, ComboBox8);
+    // Return reaches an editable box first, which hands it to its line edit past any filter there
+    for (QComboBox* box : {ComboBox1, ComboBox7, ComboBox8})
+        box->installEventFilter(this);
 
     // encoding
     ComboBox2 = NewComboBox("ComboBox2", p, false);
@@ -269,14 +288,24 @@ void TFrameForm::CreateButtonBar() {
     button(Button8, "印刷", 372, 48, "通常印刷をします。");
     Edit7 = NewEdit("Edit7", p, 422, 10, 40);
     UpDown7 = NewUpDown("UpDown7", Edit7, 1, 1000, 1);
-    NewLabel("個", p, 480, 10, 14, nullptr);
+    NewLabel("個", p, 480, 10, 14, Edit7);
     button(Button10, "リスト印刷", 498, 76, "リスト印刷をします。");
-    button(Button9, "印刷設定", 578, 64, nullptr);
+    button(Button9, "印刷設定", 578, 64, "各種印刷設定をします。");
     Edit8 = NewEdit("Edit8", p, 646, 10, 44);
     UpDown8 = NewUpDown("UpDown8", Edit8, 10, 1000, 100);
     NewLabel("%", p, 708, 10, 14, Edit8);
+    for (auto [edit, updown, hint] : {std::tuple{Edit7, UpDown7, "通常印刷の個数を指定します。"},
+                                      std::tuple{Edit8, UpDown8, "印刷の倍率を指定します。"}}) {
+        edit->setToolTip(U(hint));
+        updown->setToolTip(U(hint));
+    }
     Panel7 = NewPanel("Panel7", p, 726, 8, 84, 24);
+    Panel7->setToolTip(U("印刷時の行間隔(右クリック＋，左クリック－)"));
     Panel8 = NewPanel("Panel8", p, 814, 8, 84, 24);
+    Panel8->setToolTip(U("印刷時の列間隔(右クリック＋，左クリック－)"));
+    // the spacing panels act on the press of a mouse button, as the data list window's do
+    for (QLabel* panel : {Panel7, Panel8})
+        panel->installEventFilter(this);
     ShowPrintSpacing();
 }
 
@@ -302,15 +331,19 @@ void TFrameForm::CreateEditorPane() {
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setReadOnly(true); // editing and the file commands join with the editor pane's commands
+    Memo1->setTabChangesFocus(true); // Tab leaves the editor, as it leaves every other control
     component::TFont memoFont;
     memoFont.Name = Sjis("ＭＳ ゴシック");
     memoFont.Size = 10; // 13 pixels
     memoFont.Pitch = 2;
     Memo1->setFont(component::ToQFont(memoFont));
     Label10->setBuddy(Memo1);
-    for (QPushButton* b : {Button13, Button16, Button14, Button15})
+    for (QPushButton* b : {Button13, Button16})
         b->setEnabled(false);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{Button8, Edit7, Button10, Button9, Edit8, Button13,
+                                                      Button16, Button14, Button15, Memo1})
+        outerControls_.emplace_back(w, w->focusPolicy());
 }
 
 void TFrameForm::Connect() {
@@ -330,9 +363,20 @@ void TFrameForm::Connect() {
     connect(Button5, &QPushButton::clicked, this, &TFrameForm::Button5Click);
     connect(UpDown3, &TUpDown::Pressed, this, &TFrameForm::UpDown3MouseDown);
     connect(UpDown3, &TUpDown::Clicked, this, &TFrameForm::UpDown3Click);
+    connect(Button7, &QPushButton::clicked, this, &TFrameForm::Button7Click);
     connect(Button17, &QPushButton::clicked, this, &TFrameForm::Button17Click);
+    connect(Button8, &QPushButton::clicked, this, &TFrameForm::Button8Click);
+    connect(Button10, &QPushButton::clicked, this, &TFrameForm::Button10Click);
+    connect(Button9, &QPushButton::clicked, this, &TFrameForm::Button9Click);
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TFrameForm::Memo1Change);
+    connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
+    connect(Button16, &QPushButton::clicked, this, &TFrameForm::Button16Click);
+    connect(Button14, &QPushButton::clicked, this, &TFrameForm::Button14Click);
+    connect(Button15, &QPushButton::clicked, this, &TFrameForm::Button15Click);
+    connect(Button4, &QPushButton::clicked, this, &TFrameForm::Button4Click);
+    connect(Button3, &QPushButton::clicked, this, &TFrameForm::Button3Click);
+    connect(Button12, &QPushButton::clicked, this, &TFrameForm::Button12Click);
 
     connect(ComboBox2, &QComboBox::activated, this, &TFrameForm::ComboBox2Change);
     connect(ComboBox3, &QComboBox::activated, this, &TFrameForm::ComboBox3Change);
@@ -359,12 +403,6 @@ void TFrameForm::Connect() {
             ApplySpin(updown);
         });
     }
-
-    // the commands of the clipboard, the image files, printing and sorting join with their own
-    // windows; until then they cannot be pressed
-    for (QPushButton* b : {Button3, Button12, Button4, Button7, Button8, Button9, Button10})
-        b->setEnabled(false);
-    Button17->setEnabled(false);
 }
 
 void TFrameForm::resizeEvent(QResizeEvent* event) {
@@ -379,6 +417,18 @@ void TFrameForm::resizeEvent(QResizeEvent* event) {
     Panel6->setGeometry(365, top + 35, editorWidth, std::max(0, clientHeight - Panel3->height() - top - 35));
     Memo1->setGeometry(0, 0, Panel6->width(), Panel6->height());
     ScrollBox1->setGeometry(0, 0, clientWidth, std::max(0, top));
+    UpdateTabChain();
+}
+
+void TFrameForm::UpdateTabChain() {
+    // The editor pane and the print controls lie beyond the first-run width: Tab must not walk
+    // into them unseen (a digit would change the print count). A click on what shows still works.
+    const QRect client = rect();
+    for (const auto& [control, policy] : outerControls_) {
+        const QRect area(control->mapTo(this, QPoint(0, 0)), control->size());
+        const bool seen = !area.isEmpty() && client.contains(area);
+        control->setFocusPolicy(seen ? policy : Qt::FocusPolicy(policy & ~Qt::TabFocus));
+    }
 }
 
 void TFrameForm::showEvent(QShowEvent* event) {
@@ -405,20 +455,35 @@ void TFrameForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TFrameForm::eventFilter(QObject* watched, QEvent* event) {
+    // a double click's second press comes as a double click; it is a press all the same
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        (watched == Panel7 || watched == Panel8)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == Panel7)
+            Panel7MouseDown(mouse->button(), mouse->modifiers());
+        else
+            Panel8MouseDown(mouse->button(), mouse->modifiers());
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == ComboBox1->lineEdit()) {
+        auto* box = qobject_cast<QComboBox*>(watched);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && box) {
+            if (box == ComboBox1) {
                 ComboBox1KeyDown();
                 return true;
             }
-            if (watched == ComboBox7->lineEdit() || watched == ComboBox8->lineEdit()) {
+            if (box == ComboBox7 || box == ComboBox8) {
                 ComboBox7KeyDown();
                 return true;
             }
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TFrameForm::ReportError(const QString& text) {
+    dialogs_.Error(this, text);
 }
 
 } // namespace zarvo::app

@@ -4,32 +4,59 @@
 //
 // Handlers keep the names of the controls and events they serve. Changes that the program makes
 // to a control never run that control's action: the controls report only the user's own actions
-// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 keeps its one-shot flag.
+// (activated, clicked, textEdited, the arrows' clicks), and UpDown3 skips a click by the arrows'
+// counter rule (ArrowCounter). The list's rules are the DataList's; the window shows what they
+// decide.
+//
+// It is the host of the windows it opens: the data list window (DataListHost) and printing's
+// preview, size report and print commands (PrintHost, with the print fields of PrintFields).
+// While any of them, or any box or dialog, is open, the clipboard watch is held: a text copied
+// meanwhile is taken when the window closes.
 #pragma once
 
+#include "app/application.h"
+#include "app/helddialogs.h"
 #include "component/qrcode.h"
+#include "datalist/controlsteps.h"
+#include "datalist/datalisthost.h"
 #include "datalist/datalistmodel.h"
 #include "param/param.h"
+#include "printing/printhost.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QWidget>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 
+namespace zarvo::datalist {
+struct LoadedDataList;
+}
+namespace zarvo::printing {
+class PrintDevice;
+class TProgressForm;
+} // namespace zarvo::printing
+
 namespace zarvo::app {
 
-class Dialogs;
+using shared::Dialogs;
+using shared::TUpDown;
+
 class TSymbolView;
-class TUpDown;
 struct MainSettings;
 
 // Where the window keeps its files and whom it asks.
@@ -38,17 +65,23 @@ struct FrameEnvironment {
     std::string ExeName;        // the program's path; the settings file is its name + ".ini"
     Dialogs* dialogs = nullptr; // not owned
     std::shared_ptr<component::Clipboard> clipboard; // null: the system clipboard
+    std::shared_ptr<printing::PrintDevice> printer;  // null: the system's printers (or a PDF file)
 };
 
-class TFrameForm : public QWidget {
+class TFrameForm : public QWidget,
+                   public ErrorReporter,
+                   public datalist::DataListHost,
+                   public printing::PrintHost,
+                   public printing::PrintFields {
     Q_OBJECT
 
   public:
     explicit TFrameForm(FrameEnvironment environment, QWidget* parent = nullptr);
     ~TFrameForm() override;
 
-    // The start-up sequence; the first show runs it. Reports a bad settings key or an unreadable
-    // "Zarvo.dat" and goes on with the first-run value or an empty list.
+    // The start-up sequence; the first show runs it. Reports a bad settings key, an unreadable
+    // "Zarvo.dat" or comment file, or a first drawing that fails, and goes on with the first-run
+    // value, an empty list or no symbol.
     void FormShow();
     // True once the start-up sequence has run: only then does a close write anything.
     bool Started() const { return started_; }
@@ -57,35 +90,53 @@ class TFrameForm : public QWidget {
     // staying.
     bool FormCloseQuery();
 
-    component::TQRCode& QRCode1() { return *qr_; }
-    param::TParameter& Parameter1() { return parameter_; }
-    const datalist::DataList& List() const { return list_; }
+    component::TQRCode& QRCode1() override { return *qr_; }
+    param::TParameter& Parameter1() override { return parameter_; }
+    const datalist::DataList& List() const override { return list_; }
 
-    // Data list operations (also used by the editor pane, the clipboard commands and the data
-    // list window).
+    // Data list operations (also used by the editor pane and the clipboard commands).
     // Selects the item whose symbol string equals QRCode1's Code, else inserts the Code with the
     // shown comments after the current item.
     void SelectOrInsertCode();
-    // Exchanges items a and b in the list and in the three boxes.
-    void ExchangeRows(int32_t a, int32_t b);
-    // Replaces the whole list (the data list window's OK); selects nothing.
-    void AssignList(datalist::DataList list);
     // The status panels, the item caption, the data kind, the window caption, CheckBox1.
     void ShowStatus();
+    // An error that ended a command, in a message box.
+    void ReportError(const QString& text) override;
 
-    // Runs the data list window over the list; set when that window joins. Button17 is enabled
-    // only while it is set.
-    void SetDataListWindow(std::function<void(TFrameForm&)> window);
+    // The data list window's host: the list it opens on and takes back on OK (selecting nothing;
+    // Button17 selects ListReturnIndex afterwards), the settings store and the sort fields.
+    int32_t ItemIndex() const override;
+    void ReplaceList(datalist::DataList list) override;
+    void SetListReturnIndex(int32_t index) override { ListReturnIndex = index; }
+    // SortKey: 0 symbol strings, 1 upper, 2 lower comments, -1 no value yet; SortOrder: +1
+    // ascending, -1 descending, 0 no value yet.
+    int32_t& SortKey() override { return sortKey_; }
+    int32_t& SortOrder() override { return sortOrder_; }
+    void Inform(QWidget* parent, const QString& text) override;
+    std::optional<component::TFont> ChooseFont(QWidget* parent, const component::TFont& initial) override;
+    std::optional<QString> InputQuery(QWidget* parent, const QString& caption, const QString& prompt,
+                                      const QString& initial) override;
+    // The data list window's "印刷": the text listing on this run's printer.
+    bool CanPrintList() const override { return true; }
+    void PrintList(QWidget* parent, const datalist::DataList& items, int32_t partition,
+                   const component::TFont& font) override;
+
+    // Printing's host: this window, its print controls and fields, and the program's dialogs,
+    // clipboard, printer and progress window.
+    QWidget* HostWindow() override { return this; }
+    int32_t PrintCount() const override;
+    int32_t PrintMagnification() const override;
+    void SetPrintMagnification(int32_t percent) override;
+    printing::PrintFields& PrintState() override { return *this; }
+    const std::string& ProgramDir() const override { return env_.ProgramDir; }
+    Dialogs& TheDialogs() override { return dialogs_; }
+    component::Clipboard& TheClipboard() override { return *env_.clipboard; }
+    printing::PrintDevice& ThePrinter() override;
+    printing::TProgressForm& TheProgressForm() override;
 
     int32_t CurrentIndex = -1;
     int32_t ListReturnIndex = 0;
     int32_t EditorOrigin = 0;
-    bool ListPrintMode = false;
-    bool SameSizeSwitch = false;
-    int32_t PrintRowSpace = 10;
-    int32_t PrintColSpace = 0;
-    int32_t SortKey = 0;   // 0 symbol strings, 1 upper, 2 lower comments; -1 no value
-    int32_t SortOrder = 1; // +1 ascending, -1 descending, 0 no value
     std::string OpenDir, SaveDir, SaveSDir;
 
   protected:
@@ -106,6 +157,8 @@ class TFrameForm : public QWidget {
     QComboBox* NewComboBox(const char* name, QWidget* parent, bool editable);
     QLabel* NewLabel(const char* utf8, QWidget* parent, int x, int y, int w, QWidget* buddy);
     QLabel* NewPanel(const char* name, QWidget* parent, int x, int y, int w, int h);
+    // Only controls the user sees whole are reached with Tab.
+    void UpdateTabChain();
 
     // frame_list.cpp: the data list
     void ComboBoxChange(QComboBox* box);
@@ -114,11 +167,8 @@ class TFrameForm : public QWidget {
     void Button5Click();
     void UpDown3MouseDown();
     void UpDown3Click(bool up);
+    void Button7Click();
     void Button17Click();
-    void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
-    void Memo1Change();
-    // A copied text the clipboard watch did not take (CP932 cannot hold it).
-    void QRCode1ClipboardRefused(const QString& reason);
     // The bytes behind a box's shown text: the item's own bytes while the text is the item's,
     // else the typed text made CP932 (TextError when it cannot be).
     std::string ShownText(QComboBox* box) const;
@@ -126,10 +176,17 @@ class TFrameForm : public QWidget {
     void SelectAll(int32_t index);
     void SelectBox(QComboBox* box, int32_t index);
     void FillBoxes();
-    void InsertItem(int32_t index, std::string code, std::string up, std::string down);
+    // Item index, which the list has just gained, in the three boxes.
+    void ShowInsertedItem(int32_t index);
+    // The texts of item index in the three boxes, as the list now holds them.
+    void ShowItemTexts(int32_t index);
     void PushItem(const std::string& code, const std::string& up, const std::string& down);
+    // The comments drawn anew, the symbol string as it is.
+    void PushComments(const std::string& up, const std::string& down);
+    // The bytes of both comment boxes' shown texts; false (the user told why) when Shift-JIS
+    // cannot hold one.
+    bool ShownComments(std::string& up, std::string& down);
     void ShowItem();
-    void ShowCodeInEditor();
     void WriteItemCaption();
     bool RefuseText(const shared::TextError& error);
     void BoxTextEdited(QComboBox* box);
@@ -143,10 +200,53 @@ class TFrameForm : public QWidget {
     void ComboBox6Change();
     void ComboBox9Change();
     void CheckBox1Click();
-    void CheckBox3Click();
     void Button1Click();
     void Button2Click();
     void Button11Click();
+    // A copied text the clipboard watch did not take (CP932 cannot hold it).
+    void QRCode1ClipboardRefused(const QString& reason);
+
+    // frame_editor.cpp: the editor pane and the data files
+    void Memo1Change();
+    // QR; false when the editor's text was refused (Shift-JIS cannot hold it) and nothing drawn.
+    bool Button13Click();
+    void Button16Click();
+    void Button14Click();
+    void Button15Click();
+    // The component's Code in the editor, as a change the program made; QR and Add disabled.
+    void ShowCodeInEditor();
+    // The component's Code and comments in the boxes, selecting no item.
+    void ShowUnstoredCode();
+    // A text not in the list shown in the symbol box, on one line.
+    void ShowInSymbolBox(const QString& text);
+    void WriteNewItemCaption();
+    // The filter list of both save dialogs.
+    static QString SaveFilter();
+    // field := the directory of path, as the settings keep it (kept when CP932 cannot name it).
+    static void RememberDirectory(std::string& field, const QString& path);
+
+    // frame_export.cpp: image files and the clipboard
+    void Button4Click();
+    void Button3Click();
+    void Button12Click();
+    void CheckBox3Click();
+    void QRCode1ChangedCode(component::TQRCode* sender, bool watch);
+
+    // frame_menu.cpp: the popup menu
+    void CreatePopupMenu();
+    void PopupMenu1Popup();
+    void RotationClick(int32_t angle);
+    void N4Click();
+    void N5Click();
+    void Help1Click();
+
+    // frame_print.cpp: the print controls and the size report
+    void Button8Click();
+    void Button10Click();
+    void Button9Click();
+    void UpDown8Click();
+    void Panel7MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void Panel8MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void ShowPrintSpacing();
 
     // frame_startclose.cpp: start and close
@@ -154,21 +254,26 @@ class TFrameForm : public QWidget {
     MainSettings CollectSettings() const;
     void LoadList(datalist::DataList list, int32_t storedIndex);
     void PlaceWindow(const MainSettings& settings);
+    // The list files that could not be taken, copied to ".bak" and reported in one message.
+    void ReportListFiles(const datalist::LoadedDataList& loaded);
 
     FrameEnvironment env_;
-    Dialogs& dialogs_;
     std::unique_ptr<component::TQRCode> qr_;
+    HeldDialogs dialogs_; // the environment's, holding the watch while one is open
+    std::unique_ptr<printing::TProgressForm> progress_;
     param::TParameter parameter_;
     datalist::DataList list_;
     component::TFont fontDialogFont_; // what the font dialog holds and the settings keep
-    std::function<void(TFrameForm&)> dataListWindow_;
+    int32_t sortKey_ = 0;
+    int32_t sortOrder_ = 1;
     bool started_ = false;
     bool starting_ = false;
-    bool listLoadFailed_ = false; // "Zarvo.dat" could not be read: kept unless the list changes
+    bool listFilesKept_ = false; // a list file could not be taken: kept unless the list changes
     bool listChanged_ = false;
     bool settingsUnreadable_ = false; // then the close does not write the settings either
-    bool upDown3Ignore_ = false;
+    datalist::ArrowCounter upDown3_;
     bool closing_ = false;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> outerControls_; // may lie outside the window
 
   public:
     // The controls, named as documented (objectName too).
@@ -185,6 +290,8 @@ class TFrameForm : public QWidget {
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6, *Button7, *Button8, *Button9,
         *Button10, *Button11, *Button12, *Button13, *Button14, *Button15, *Button16, *Button17;
     QPlainTextEdit* Memo1;
+    QMenu* PopupMenu1;
+    QAction *N1, *N01, *N901, *N1801, *N2701, *N3, *N4, *N5, *N2, *Help1;
 };
 
 } // namespace zarvo::app

@@ -1,9 +1,9 @@
 // The settings controls of the main window and the status they lead to.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/uitext.h"
-#include "app/updown.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,7 +46,9 @@ void TFrameForm::ApplySpin(TUpDown* updown) {
         // the component may have changed the mode with the count
         SelectBox(ComboBox9, static_cast<int32_t>(qr.Mode()));
     } else {
-        return; // the print settings: read when printing
+        if (updown == UpDown8)
+            UpDown8Click();
+        return; // the other print settings: read when printing
     }
     ShowStatus();
 }
@@ -92,11 +94,6 @@ void TFrameForm::CheckBox1Click() {
     ShowStatus();
 }
 
-void TFrameForm::CheckBox3Click() {
-    qr_->SetClipWatch(CheckBox3->isChecked());
-    ShowStatus();
-}
-
 void TFrameForm::Button1Click() {
     if (const auto color = dialogs_.ChooseColor(this, qr_->SymbolColor()))
         qr_->SetSymbolColor(*color);
@@ -110,21 +107,11 @@ void TFrameForm::Button2Click() {
 }
 
 void TFrameForm::Button11Click() {
-    try {
-        if (const auto font = dialogs_.ChooseFont(this, qr_->ComFont())) {
-            fontDialogFont_ = *font;
-            qr_->SetComFont(*font);
-        }
-    } catch (const shared::TextError& e) {
-        dialogs_.Error(this, U("このフォント名は Shift-JIS (CP932) で表せないため、使えません。\n") +
-                                 QString::fromUtf8(e.what()));
+    if (const auto font = ChooseFont(this, qr_->ComFont())) {
+        fontDialogFont_ = *font;
+        qr_->SetComFont(*font);
     }
     ShowStatus();
-}
-
-void TFrameForm::ShowPrintSpacing() {
-    Panel7->setText(U("行間隔 = %1").arg(PrintRowSpace));
-    Panel8->setText(U("列間隔 = %1").arg(PrintColSpace));
 }
 
 void TFrameForm::QRCode1ClipboardRefused(const QString& reason) {
@@ -143,7 +130,17 @@ void TFrameForm::ShowStatus() {
         Panel4->setText(QStringLiteral("0\u00D70"));
         ShowColoured(Panel5, U("表示出来ません。"), 255);
         // a picture refused for its size is not the data's fault: say so
-        Panel5->setToolTip(qr.PictureTooLarge() ? U("画像が大きすぎるため表示出来ません。") : QString());
+        switch (qr.LastDrawFailure()) {
+        case component::TDrawFailure::TooLarge:
+            Panel5->setToolTip(U("画像が大きすぎるため表示出来ません。"));
+            break;
+        case component::TDrawFailure::NoMemory:
+            Panel5->setToolTip(U("画像のためのメモリが足りないため表示出来ません。"));
+            break;
+        case component::TDrawFailure::None:
+            Panel5->setToolTip(QString());
+            break;
+        }
     }
 
     WriteItemCaption();
@@ -167,6 +164,8 @@ void TFrameForm::ShowStatus() {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(qr.BinaryOperation());
     }
+    // the rotation shortcuts act only where the menu would offer them
+    PopupMenu1Popup();
 }
 
 } // namespace zarvo::app

@@ -1,10 +1,15 @@
-// The data list in the main window: selecting, storing, deleting and moving items, and the
-// clipboard watch's items.
-#include "app/dialogs.h"
+// The data list in the main window: selecting, storing, deleting, moving and sorting items, and
+// the data list window. Where an item goes is the DataList's rule; the boxes show what it decided.
 #include "app/frame.h"
 #include "app/uitext.h"
-#include "app/updown.h"
+#include "datalist/celltext.h"
+#include "datalist/collation.h"
+#include "datalist/datalist.h"
+#include "datalist/rowsort.h"
+#include "datalist/sort.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,20 +19,6 @@
 #include <QSignalBlocker>
 
 namespace zarvo::app {
-
-namespace {
-
-// How an item's text shows in a one-line box: line breaks as a visible mark, so that a symbol
-// string of several lines stays one line.
-QString DisplayText(const std::string& bytes) {
-    QString text = shared::Cp932ToQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\u21B5"));
-    text.replace(QLatin1Char('\r'), QChar(0x21B5));
-    text.replace(QLatin1Char('\n'), QChar(0x21B5));
-    return text;
-}
-
-} // namespace
 
 const std::vector<std::string>& TFrameForm::ListOf(QComboBox* box) const {
     if (box == ComboBox7)
@@ -43,18 +34,10 @@ std::string TFrameForm::ShownText(QComboBox* box) const {
     // the item's own bytes while the box shows it unedited: binary bytes do not survive a trip
     // through the shown text
     if (index >= 0 && static_cast<size_t>(index) < items.size() &&
-        box->currentText() == DisplayText(items[static_cast<size_t>(index)]))
+        box->currentText() == datalist::CellText(items[static_cast<size_t>(index)]))
         return items[static_cast<size_t>(index)];
-    QString typed = box->currentText();
-    if (box == ComboBox1) {
-        typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    } else {
-        // a comment is one line in its file
-        typed.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        typed.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    }
-    return shared::QStringToCp932(typed);
+    return box == ComboBox1 ? datalist::TypedCode(box->currentText())
+                            : datalist::TypedComment(box->currentText());
 }
 
 bool TFrameForm::RefuseText(const shared::TextError& error) {
@@ -82,39 +65,51 @@ void TFrameForm::FillBoxes() {
         QStringList texts;
         texts.reserve(list_.Count());
         for (const std::string& item : ListOf(box))
-            texts.push_back(DisplayText(item));
+            texts.push_back(datalist::CellText(item));
         box->addItems(texts);
         box->setCurrentIndex(-1);
         box->clearEditText();
     }
 }
 
-void TFrameForm::InsertItem(int32_t index, std::string code, std::string up, std::string down) {
-    const QString texts[] = {DisplayText(code), DisplayText(up), DisplayText(down)};
-    list_.Insert(index, std::move(code), std::move(up), std::move(down));
-    int i = 0;
+void TFrameForm::ShowInsertedItem(int32_t index) {
     for (QComboBox* box : {ComboBox1, ComboBox7, ComboBox8}) {
         const QSignalBlocker blocker(box);
-        box->insertItem(index, texts[i++]);
+        box->insertItem(index, datalist::CellText(ListOf(box)[static_cast<size_t>(index)]));
     }
     listChanged_ = true;
 }
 
-void TFrameForm::ExchangeRows(int32_t a, int32_t b) {
-    list_.ExchangeRows(a, b);
+void TFrameForm::ShowItemTexts(int32_t index) {
     for (QComboBox* box : {ComboBox1, ComboBox7, ComboBox8}) {
         const QSignalBlocker blocker(box);
-        const QString textA = box->itemText(a);
-        box->setItemText(a, box->itemText(b));
-        box->setItemText(b, textA);
+        box->setItemText(index, datalist::CellText(ListOf(box)[static_cast<size_t>(index)]));
     }
     listChanged_ = true;
 }
 
-void TFrameForm::AssignList(datalist::DataList list) {
+void TFrameForm::ReplaceList(datalist::DataList list) {
     list_ = std::move(list);
     FillBoxes();
     listChanged_ = true;
+}
+
+bool TFrameForm::ShownComments(std::string& up, std::string& down) {
+    try {
+        up = ShownText(ComboBox7);
+        down = ShownText(ComboBox8);
+    } catch (const shared::TextError& e) {
+        return RefuseText(e);
+    }
+    return true;
+}
+
+void TFrameForm::PushComments(const std::string& up, const std::string& down) {
+    component::TQRCode& qr = *qr_;
+    qr.SetSymbolEnabled(false);
+    qr.SetCommentUp(up);
+    qr.SetCommentDown(down);
+    qr.SetSymbolEnabled(true);
 }
 
 void TFrameForm::PushItem(const std::string& code, const std::string& up, const std::string& down) {
@@ -124,28 +119,6 @@ void TFrameForm::PushItem(const std::string& code, const std::string& up, const 
     qr.SetCommentDown(down);
     qr.SetCode(code);
     qr.SetSymbolEnabled(true);
-}
-
-void TFrameForm::Memo1Change() {
-    // a change the program made consumes its mark; the user's own edit has not been drawn or
-    // stored yet
-    if (EditorOrigin != 0) {
-        EditorOrigin = 0;
-        return;
-    }
-    Button13->setEnabled(true);
-    Button16->setEnabled(true);
-}
-
-void TFrameForm::ShowCodeInEditor() {
-    EditorOrigin = -1;
-    QString text = shared::Cp932ToQString(qr_->Code());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Memo1->setPlainText(text);
-    EditorOrigin = 0; // also when the text was the same and nothing changed
-    Button13->setEnabled(false);
-    Button16->setEnabled(false);
-    Label10->setText(U("シンボル文字列"));
 }
 
 void TFrameForm::ShowItem() {
@@ -191,7 +164,7 @@ void TFrameForm::ComboBoxChange(QComboBox* box) {
             SelectBox(ComboBox7, -1);
             SelectBox(ComboBox8, -1);
             EditorOrigin = 1;
-            Memo1->setPlainText(ComboBox1->currentText());
+            Memo1->setPlainText(datalist::Lines(ComboBox1->currentText()));
             EditorOrigin = 0;
             Button13->setEnabled(true);
             Button16->setEnabled(true);
@@ -220,14 +193,11 @@ void TFrameForm::ComboBox1KeyDown() {
         RefuseText(e);
         return;
     }
-    const int32_t found = list_.Find(code);
-    if (found >= 0) {
-        SelectAll(found);
-    } else {
-        const int32_t at = list_.Count() == 0 ? 0 : std::clamp(CurrentIndex + 1, 0, list_.Count());
-        InsertItem(at, std::move(code), std::move(up), std::move(down));
-        SelectAll(at);
-    }
+    const datalist::DataList::Placement placed =
+        list_.SelectOrInsert(CurrentIndex, std::move(code), std::move(up), std::move(down));
+    if (placed.Inserted)
+        ShowInsertedItem(placed.Index);
+    SelectAll(placed.Index);
     ShowItem();
 }
 
@@ -240,25 +210,13 @@ void TFrameForm::ComboBox7KeyDown() {
         return;
     const int32_t i = ComboBox1->currentIndex();
     std::string up, down;
-    try {
-        up = ShownText(ComboBox7);
-        down = ShownText(ComboBox8);
-    } catch (const shared::TextError& e) {
-        RefuseText(e);
+    if (!ShownComments(up, down))
         return;
-    }
     list_.SetComments(i, up, down);
-    listChanged_ = true;
-    for (QComboBox* box : {ComboBox7, ComboBox8}) {
-        const QSignalBlocker blocker(box);
-        box->setItemText(i, DisplayText(box == ComboBox7 ? up : down));
-        box->setCurrentIndex(i);
-    }
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(up);
-    qr.SetCommentDown(down);
-    qr.SetSymbolEnabled(true);
+    ShowItemTexts(i);
+    SelectBox(ComboBox7, i);
+    SelectBox(ComboBox8, i);
+    PushComments(up, down);
     CurrentIndex = i;
     ShowStatus();
 }
@@ -267,14 +225,13 @@ void TFrameForm::Button5Click() {
     const int32_t i = ComboBox1->currentIndex();
     if (i == -1)
         return;
-    list_.Delete(i);
+    const int32_t next = list_.DeleteItem(i);
     for (QComboBox* box : {ComboBox1, ComboBox7, ComboBox8}) {
         const QSignalBlocker blocker(box);
         box->removeItem(i);
     }
     listChanged_ = true;
-    if (list_.Count() > 0) {
-        const int32_t next = i < list_.Count() ? i : i - 1;
+    if (next >= 0) {
         SelectAll(next);
         PushItem(list_.Code(next), list_.Up(next), list_.Down(next));
     } else {
@@ -288,48 +245,52 @@ void TFrameForm::Button5Click() {
 
 void TFrameForm::UpDown3MouseDown() {
     // the arrows count clicks without ever stopping at an end of their range
-    if (std::abs(UpDown3->Position()) > 1000) {
-        UpDown3->SetPosition(0);
-        upDown3Ignore_ = true;
-    }
+    UpDown3->SetPosition(upDown3_.Press(UpDown3->Position()));
 }
 
 void TFrameForm::UpDown3Click(bool up) {
-    if (upDown3Ignore_) {
-        upDown3Ignore_ = false;
+    if (!upDown3_.Click())
         return;
-    }
     const int32_t i = ComboBox1->currentIndex();
     if (i == -1)
         return;
     qr_->SetSymbolEnabled(false);
-    if (up && i > 0) {
-        ExchangeRows(i - 1, i);
-        SelectAll(i - 1);
-        ShowItem();
-    } else if (!up && i < list_.Count() - 1) {
-        ExchangeRows(i, i + 1);
-        SelectAll(i + 1);
+    const int32_t to = list_.MoveItem(i, up);
+    if (to != i) {
+        ShowItemTexts(i);
+        ShowItemTexts(to);
+        SelectAll(to);
         ShowItem();
     }
     qr_->SetSymbolEnabled(true);
     WriteItemCaption();
 }
 
-void TFrameForm::SetDataListWindow(std::function<void(TFrameForm&)> window) {
-    dataListWindow_ = std::move(window);
-    Button17->setEnabled(static_cast<bool>(dataListWindow_));
+void TFrameForm::Button7Click() {
+    // one item, or none shown: nothing to sort, and no dialog
+    if (list_.Count() < 2 || ComboBox1->currentIndex() == -1)
+        return;
+    const component::WatchHold hold(*qr_);
+    {
+        datalist::TSortForm dialog(sortKey_, sortOrder_, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    datalist::SortList(list_, sortKey_, sortOrder_, datalist::LocaleCollation());
+    listChanged_ = true;
+    FillBoxes();
+    // the first item of the sorted list is shown
+    SelectAll(0);
+    ShowItem();
 }
 
 void TFrameForm::Button17Click() {
-    if (!dataListWindow_)
-        return;
-    dataListWindow_(*this);
-    if (list_.Count() == 0)
-        ListReturnIndex = -1;
-    else if (ListReturnIndex > list_.Count() - 1)
-        ListReturnIndex = list_.Count() - 1;
-    const int32_t index = ListReturnIndex;
+    const component::WatchHold hold(*qr_);
+    {
+        datalist::TDataListForm window(*this, this);
+        window.exec();
+    }
+    const int32_t index = list_.ReturnIndex(ListReturnIndex);
     ListReturnIndex = 0;
     if (index < 0) {
         // every row was deleted: the item shown is gone too, as when the last one is deleted here
@@ -341,7 +302,7 @@ void TFrameForm::Button17Click() {
         return;
     }
     SelectBox(ComboBox1, index);
-    if (index >= 0 && index == CurrentIndex) {
+    if (index == CurrentIndex) {
         // the window may have edited the item shown: draw it as it now is
         SelectAll(index);
         ShowItem();
@@ -351,43 +312,27 @@ void TFrameForm::Button17Click() {
 }
 
 void TFrameForm::SelectOrInsertCode() {
-    const std::string& code = qr_->Code();
-    const int32_t found = list_.Find(code);
-    if (found >= 0) {
-        SelectAll(found);
-    } else {
-        std::string up, down;
-        try {
-            up = ShownText(ComboBox7);
-            down = ShownText(ComboBox8);
-        } catch (const shared::TextError& e) {
-            RefuseText(e);
-            up.clear();
-            down.clear();
-        }
-        const int32_t at = list_.Count() == 0 ? 0 : std::clamp(CurrentIndex + 1, 0, list_.Count());
-        InsertItem(at, code, std::move(up), std::move(down));
-        SelectAll(at);
+    std::string up, down;
+    std::optional<shared::TextError> refused;
+    try {
+        up = ShownText(ComboBox7);
+        down = ShownText(ComboBox8);
+    } catch (const shared::TextError& e) {
+        // stored without comments; said only when it is stored
+        refused = e;
+        up.clear();
+        down.clear();
     }
+    const datalist::DataList::Placement placed =
+        list_.SelectOrInsert(CurrentIndex, qr_->Code(), std::move(up), std::move(down));
+    if (placed.Inserted)
+        ShowInsertedItem(placed.Index);
+    SelectAll(placed.Index);
     WriteItemCaption();
     CurrentIndex = ComboBox1->currentIndex();
     ShowStatus();
-}
-
-void TFrameForm::QRCode1ChangedCode(component::TQRCode*, bool watch) {
-    if (!watch)
-        return;
-    component::TQRCode& qr = *qr_;
-    qr.SetSymbolEnabled(false);
-    qr.SetCommentUp(std::string());
-    qr.SetCommentDown(std::string());
-    qr.SetSymbolEnabled(true);
-    SelectBox(ComboBox7, -1);
-    SelectBox(ComboBox8, -1);
-    SelectOrInsertCode();
-    ShowCodeInEditor();
-    CurrentIndex = ComboBox1->currentIndex();
-    ShowStatus();
+    if (placed.Inserted && refused)
+        RefuseText(*refused);
 }
 
 } // namespace zarvo::app

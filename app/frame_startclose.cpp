@@ -1,20 +1,20 @@
 // Start and close of the main window: the settings and the data list files in the program's
 // directory.
-#include "app/dialogs.h"
 #include "app/frame.h"
 #include "app/mainsettings.h"
 #include "app/uitext.h"
-#include "app/updown.h"
 #include "datalist/datalistfiles.h"
+#include "datalist/datalistsettings.h"
 #include "shared/cp932.h"
+#include "shared/dialogs.h"
+#include "shared/updown.h"
+#include "shared/windowplace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace zarvo::app {
@@ -53,22 +53,7 @@ void TFrameForm::FormShow() {
 
     // the data list files
     datalist::LoadedDataList loaded = datalist::LoadDataListFiles(env_.ProgramDir);
-    if (!loaded.StreamError.empty()) {
-        listLoadFailed_ = true;
-        QString text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") +
-                       QString::fromUtf8(loaded.StreamError.c_str());
-        try {
-            const std::vector<std::string> copies = datalist::BackupDataListFiles(env_.ProgramDir);
-            text += U("\n\n元のファイルを次の名前で残しました:");
-            for (const std::string& copy : copies)
-                text += QStringLiteral("\n") + QString::fromLocal8Bit(copy.c_str());
-        } catch (const std::exception& e) {
-            text += U("\n\n元のファイルの控えを作れませんでした: ") + QString::fromUtf8(e.what());
-        }
-        text +=
-            U("\n\n空のデータリストで続けます。データリストを変更しない限り、元のファイルは上書きしません。");
-        dialogs_.Error(this, text);
-    }
+    ReportListFiles(loaded);
 
     MainSettings settings;
     if (firstRun) {
@@ -78,8 +63,8 @@ void TFrameForm::FormShow() {
         PrintRowSpace = 10;
         PrintColSpace = 0;
         ShowPrintSpacing();
-        SortKey = 0;
-        SortOrder = 1;
+        sortKey_ = 0;
+        sortOrder_ = 1;
         OpenDir.clear();
         SaveDir.clear();
         SaveSDir.clear();
@@ -97,7 +82,13 @@ void TFrameForm::FormShow() {
 
     LoadList(std::move(loaded.List), firstRun ? 0 : settings.CurrentItem);
 
-    qr.SetSymbolEnabled(true);
+    try {
+        qr.SetSymbolEnabled(true);
+    } catch (const std::exception& e) {
+        // the user can still mend the setting that failed; the start goes on, so that the close
+        // saves the mend and the items of this session
+        ReportError(U("シンボルを表示できませんでした。\n") + ErrorText(e));
+    }
     ShowStatus();
     ListPrintMode = false;
     CurrentIndex = ComboBox1->currentIndex();
@@ -107,21 +98,55 @@ void TFrameForm::FormShow() {
     starting_ = false;
 }
 
-void TFrameForm::PlaceWindow(const MainSettings& s) {
-    if (s.HasBounds && s.Width > 0 && s.Height > 0) {
-        resize(s.Width, s.Height);
-        // a window stored off every screen comes back onto the primary one
-        const QRect stored(s.Left, s.Top, s.Width, s.Height);
-        bool visible = false;
-        for (const QScreen* screen : QGuiApplication::screens())
-            visible |= screen->availableGeometry().intersects(stored);
-        if (visible)
-            move(s.Left, s.Top);
+void TFrameForm::ReportListFiles(const datalist::LoadedDataList& loaded) {
+    QString text;
+    std::vector<const char*> setAside;
+    if (!loaded.StreamError.empty()) {
+        text = U("データリスト \"Zarvo.dat\" を読み込めません。\n") +
+               QString::fromUtf8(loaded.StreamError.c_str());
+        setAside = {datalist::kDatFile, datalist::kUpFile, datalist::kDownFile};
     }
-    if (s.WindowState == 2)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    else if (s.WindowState == 1)
-        setWindowState(windowState() | Qt::WindowMinimized);
+    for (const datalist::RefusedCommentFile& refused : loaded.RefusedComments) {
+        const QString name = QString::fromLatin1(refused.Name);
+        if (!text.isEmpty())
+            text += QStringLiteral("\n");
+        if (refused.Lines < 0)
+            text += U("コメントファイル \"%1\" を読み込めません: %2")
+                        .arg(name, QString::fromLocal8Bit(refused.Error.c_str()));
+        else
+            text +=
+                U("コメントファイル \"%1\" の行数 (%2) がデータの件数 (%3) と合わないため、読み込みません。")
+                    .arg(name)
+                    .arg(refused.Lines)
+                    .arg(loaded.List.Count());
+        setAside.push_back(refused.Name);
+    }
+    if (text.isEmpty())
+        return;
+
+    // nothing read is lost: the files stay as they are unless the list changes, and a copy of
+    // each is kept beside them
+    listFilesKept_ = true;
+    try {
+        QString copies;
+        for (const char* name : setAside)
+            if (const std::string copy = datalist::BackupDataListFile(env_.ProgramDir, name); !copy.empty())
+                copies += QStringLiteral("\n") + QString::fromLocal8Bit(copy.c_str());
+        if (!copies.isEmpty())
+            text += U("\n\n元のファイルを次の名前で残しました:") + copies;
+    } catch (const std::exception& e) {
+        text += U("\n\n元のファイルの控えを作れませんでした: ") + ErrorText(e);
+    }
+    text += loaded.StreamError.empty() ? U("\n\nそのコメントは空で続けます。")
+                                       : U("\n\n空のデータリストで続けます。");
+    text += U("データリストを変更しない限り、元のファイルは上書きしません。");
+    dialogs_.Error(this, text);
+}
+
+void TFrameForm::PlaceWindow(const MainSettings& s) {
+    if (s.HasBounds)
+        shared::PlaceWindow(*this, QRect(s.Left, s.Top, s.Width, s.Height));
+    shared::ShowStoredState(*this, s.WindowState, true);
 }
 
 void TFrameForm::ApplySettings(const MainSettings& s) {
@@ -164,8 +189,8 @@ void TFrameForm::ApplySettings(const MainSettings& s) {
         const QSignalBlocker blocker(CheckBox1);
         CheckBox1->setChecked(qr.BinaryOperation());
     }
-    SortKey = s.SortKey;
-    SortOrder = s.SortOrder;
+    sortKey_ = s.SortKey;
+    sortOrder_ = s.SortOrder;
     SelectStored(ComboBox9, s.SplitMode);
     qr.SetMode(static_cast<component::TQRMode>(ComboBox9->currentIndex()));
     UpDown6->SetPosition(s.SplitCount);
@@ -173,14 +198,7 @@ void TFrameForm::ApplySettings(const MainSettings& s) {
     UpDown11->SetPosition(s.SplitColumn);
     qr.SetColumn(UpDown11->Position());
 
-    component::TFont font;
-    font.Name = s.FontName;
-    font.Size = s.FontSize;
-    font.Bold = s.FontStyle.Bold;
-    font.Italic = s.FontStyle.Italic;
-    font.Underline = s.FontStyle.Underline;
-    font.StrikeOut = s.FontStyle.StrikeOut;
-    font.Color = s.FontColor;
+    component::TFont font = datalist::FontOfSettings(s);
     font.Charset = 128;
     fontDialogFont_ = font;
     qr.SetComFont(font);
@@ -210,14 +228,13 @@ void TFrameForm::LoadList(datalist::DataList list, int32_t storedIndex) {
 
 MainSettings TFrameForm::CollectSettings() const {
     MainSettings s;
-    // a maximised or minimised window keeps the bounds of its normal state
-    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
+    const QRect bounds = shared::StoredBounds(*this);
     s.HasBounds = true;
     s.Left = bounds.x();
     s.Top = bounds.y();
     s.Width = bounds.width();
     s.Height = bounds.height();
-    s.WindowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    s.WindowState = shared::StoredState(*this);
     s.Emode = ComboBox2->currentIndex() - 1;
     s.Eclevel = ComboBox3->currentIndex();
     s.Masktype = ComboBox4->currentIndex() - 1;
@@ -238,18 +255,12 @@ MainSettings TFrameForm::CollectSettings() const {
     s.PrintRowSpace = PrintRowSpace;
     s.PrintColSpace = PrintColSpace;
     s.BinaryOperation = CheckBox1->isChecked();
-    s.SortKey = SortKey;
-    s.SortOrder = SortOrder;
+    s.SortKey = sortKey_;
+    s.SortOrder = sortOrder_;
     s.SplitMode = ComboBox9->currentIndex();
     s.SplitCount = UpDown6->Position();
     s.SplitColumn = UpDown11->Position();
-    s.FontName = fontDialogFont_.Name;
-    s.FontSize = fontDialogFont_.Size;
-    s.FontStyle.Bold = fontDialogFont_.Bold;
-    s.FontStyle.Italic = fontDialogFont_.Italic;
-    s.FontStyle.Underline = fontDialogFont_.Underline;
-    s.FontStyle.StrikeOut = fontDialogFont_.StrikeOut;
-    s.FontColor = fontDialogFont_.Color;
+    datalist::SetFontSettings(s, fontDialogFont_);
     s.OpenDir = OpenDir;
     s.SaveDir = SaveDir;
     s.SaveSDir = SaveSDir;
@@ -259,9 +270,9 @@ MainSettings TFrameForm::CollectSettings() const {
 
 bool TFrameForm::FormCloseQuery() {
     QStringList failures;
-    // the list files as one set; a list that could not be read stays as it is on disk unless
-    // the user built a new one
-    if (!listLoadFailed_ || listChanged_) {
+    // the list files as one set; files that could not be taken stay as they are on disk unless
+    // the user changed the list
+    if (!listFilesKept_ || listChanged_) {
         try {
             datalist::SaveDataListFiles(env_.ProgramDir, list_);
         } catch (const std::exception& e) {

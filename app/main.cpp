@@ -1,17 +1,24 @@
 // zarvo: the desktop program.
-#include "app/dialogs.h"
+#include "app/application.h"
 #include "app/frame.h"
 #include "app/programdir.h"
 #include "component/picture/text.h"
+#include "shared/dialogs.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <cstdio>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    zarvo::app::TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarvo"));
+    if (!zarvo::app::InstallQtTranslation(app))
+        std::fputs("zarvo: Qt's Japanese texts (qtbase_ja.qm) are not installed\n", stderr);
+    // The desktop entry and the icon theme name it "zarvo": the desktop matches the window to them
+    QGuiApplication::setDesktopFileName(QStringLiteral("zarvo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarvo")));
     zarvo::component::InstallFontSubstitutions();
 
     const QString dir =
@@ -23,7 +30,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    zarvo::app::QtDialogs dialogs;
+    zarvo::shared::QtDialogs dialogs;
     zarvo::app::FrameEnvironment environment;
     environment.ProgramDir = QFile::encodeName(dir).toStdString();
     environment.ExeName = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();

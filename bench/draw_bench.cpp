@@ -16,6 +16,7 @@
 // Typical run: zarvo_draw_bench --benchmark_report_aggregates_only=true
 
 #include "bench/prose.h"
+#include "bench/ratios.h"
 #include "component/picture/picture.h"
 #include "component/qrcode.h"
 #include "shared/cp932.h"
@@ -25,8 +26,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -119,43 +118,6 @@ void BM_PbmPlainLoop(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * 1850 * 3701);
 }
 
-// Keeps the CPU time per iteration of every run (the mean when repeated) for the ratios: the
-// machine is shared, and CPU time does not count the time other processes hold the cores.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs) {
-            if (run.error_occurred || run.iterations == 0)
-                continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
-                continue;
-            std::string name = run.benchmark_name();
-            if (const size_t suffix = name.rfind("_median"); suffix != std::string::npos)
-                name.erase(suffix);
-            // The median of repeated runs wins over any single one
-            if (run.run_type == Run::RT_Aggregate || !medians_.count(name))
-                seconds_[name] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            if (run.run_type == Run::RT_Aggregate)
-                medians_.insert(name);
-        }
-    }
-
-    void PrintRatio(const char* what, const std::string& measured, const std::string& base,
-                    double target) const {
-        const auto m = seconds_.find(measured), b = seconds_.find(base);
-        if (m == seconds_.end() || b == seconds_.end())
-            return;
-        const double ratio = m->second / b->second;
-        std::printf("%-44s %8.2f ms / %8.2f ms = %5.2f x  (target <= %.2f x: %s)\n", what, m->second * 1e3,
-                    b->second * 1e3, ratio, target, ratio <= target ? "met" : "MISSED");
-    }
-
-  private:
-    std::map<std::string, double> seconds_;
-    std::set<std::string> medians_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,22 +125,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication application(argc, argv);
     zarvo::component::InstallFontSubstitutions();
-    // The machine is shared: repetitions taken in random order spread a slow spell over all the
-    // cases alike instead of charging it to one, and the ratios are of their medians.
-    std::vector<char*> args(argv, argv + argc);
-    const auto given = [&](const std::string& flag) {
-        return std::any_of(args.begin() + 1, args.end(),
-                           [&](const char* arg) { return std::string(arg).rfind(flag, 0) == 0; });
-    };
-    std::string interleaving = "--benchmark_enable_random_interleaving=true";
-    std::string repetitions = "--benchmark_repetitions=9";
-    if (!given("--benchmark_enable_random_interleaving"))
-        args.push_back(interleaving.data());
-    if (!given("--benchmark_repetitions"))
-        args.push_back(repetitions.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    if (!zarvo::bench::InitializeInterleaved(argc, argv))
         return 2;
 
     for (const int pxmag : {1, 3}) {
@@ -195,7 +142,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_Pbm_40L_x10/component", BM_PbmComponent)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Pbm_40L_x10/plainLoop", BM_PbmPlainLoop)->Unit(benchmark::kMillisecond);
 
-    RatioReporter reporter;
+    zarvo::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
     for (const char* pxmag : {"1", "3"})

@@ -118,10 +118,12 @@ std::string ReadAll(std::FILE* in, const std::string& name, size_t limit) {
 }
 
 int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
+    // A mistake on the command line gets a pointer to the help, as common tools give, rather than
+    // the whole help, which would scroll the reason out of sight
     const auto fail = [&](int status, const std::string& message, bool usage) {
         std::fprintf(streams.err, "%s: %s\n", kProgramName, message.c_str());
         if (usage)
-            std::fputs(UsageText(), streams.err);
+            std::fprintf(streams.err, "Try '%s --help' for more information.\n", kProgramName);
         std::fflush(streams.err);
         return status;
     };
@@ -190,7 +192,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
     } catch (const shared::TextError& e) {
         return fail(kExitUsage, e.what(), true);
     } catch (const IoError& e) {
-        return fail(kExitUsage, e.what(), true);
+        return fail(kExitUsage, e.what(), false);
     }
 
     // Pictures need fonts and a painter: a GUI application, which needs no display offscreen
@@ -224,7 +226,7 @@ int RunCommand(const std::vector<std::string>& args, const Streams& streams) {
                 produce(streams.out);
                 return finishStdout();
             }
-            shared::WriteFileAtomically(options.output, produce);
+            shared::WriteFileAtomically(options.output, produce, shared::kCommandOutput);
         } catch (const shared::FileWriteError& e) {
             return fail(kExitUsage, e.what(), false);
         } catch (const WriteError& e) {

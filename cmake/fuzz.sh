@@ -27,8 +27,8 @@ targets=(
   "binary_notation_fuzz  16384    64"
   "encoder_fuzz          14185    64"
   "cli_options_fuzz       4096    16"
+  "printtxt_fuzz         16384    64"
 )
-# The text printer's layout (printtxt_fuzz) joins this list when printing exists.
 
 mkdir -p "$build/faults" "$build/logs"
 for line in "${targets[@]}"; do

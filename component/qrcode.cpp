@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTimer>
 #include <QtGlobal>
 #include <algorithm>
 #include <limits>
@@ -554,23 +555,53 @@ void TQRCode::UpdateClipboardChain() {
     if (wanted == joined_)
         return;
     joined_ = wanted;
+    changeHeld_ = false; // a change held before the watch left or joined is not the watch's
     if (joined_)
         TheClipboard().SetChangeHandler([this] { ClipboardNotified(); });
     else if (clipboard_)
         clipboard_->SetChangeHandler({});
 }
 
+void TQRCode::ReleaseWatch() {
+    if (watchHolds_ > 0 && --watchHolds_ == 0)
+        TakeHeldChange();
+}
+
+void TQRCode::TakeHeldChange() {
+    if (!changeHeld_ || !joined_)
+        return;
+    // From the event loop, once the code that held the watch (or took the last change) is done:
+    // nothing it is in the middle of changes under it
+    if (!heldChangeContext_)
+        heldChangeContext_ = std::make_unique<QObject>();
+    QTimer::singleShot(0, heldChangeContext_.get(), [this] {
+        if (changeHeld_ && joined_)
+            ClipboardNotified();
+    });
+}
+
 void TQRCode::ClipboardNotified() {
-    // Called from Qt's event loop: nothing may escape from here.
-    try {
-        DoClipboardChange();
-    } catch (const std::exception& e) {
-        if (errorReport_)
-            errorReport_(e);
-    } catch (...) {
-        if (errorReport_)
-            errorReport_(std::runtime_error("unknown error while taking the clipboard"));
+    // A change that comes while the watch is held, or while the host is still busy with the last
+    // one (its message box, say), waits; taking the clipboard later reads its latest content.
+    if (watchHolds_ > 0 || notifying_) {
+        changeHeld_ = true;
+        return;
     }
+    changeHeld_ = false;
+    {
+        FlagScope notifying(notifying_, true);
+        // Called from Qt's event loop: nothing may escape from here.
+        try {
+            DoClipboardChange();
+        } catch (const std::exception& e) {
+            if (errorReport_)
+                errorReport_(e);
+        } catch (...) {
+            if (errorReport_)
+                errorReport_(std::runtime_error("unknown error while taking the clipboard"));
+        }
+    }
+    TakeHeldChange();
 }
 
 void TQRCode::ClipboardChanged(TQRCode* /*Sender*/) {

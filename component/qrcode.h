@@ -16,6 +16,7 @@
 #include "component/picture/picture.h"
 #include "encoder/encoder.h"
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -63,11 +64,13 @@ class DataFileError : public std::runtime_error {
 enum class TDrawFailure {
     None,     // nothing, or the data does not fit (SymbolDisped tells)
     TooLarge, // the picture would exceed kMaxPicturePixels: refused before allocating
+    NoMemory, // the memory for the picture could not be allocated
 };
 
-// Largest picture drawn, in pixels (width × height): 2 GiB pixels. Above it the drawing is
-// refused ("cannot be shown") instead of allocating.
-inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 31;
+// Largest picture drawn, in pixels (width × height): 2 GiB of 32-bit pixel data. Above it the
+// drawing is refused ("cannot be shown") instead of allocating: a larger picture takes seconds to
+// paint and more memory than a desktop can spare.
+inline constexpr int64_t kMaxPicturePixels = (int64_t{1} << 31) / 4;
 
 class TQRCode {
   public:
@@ -234,6 +237,14 @@ class TQRCode {
     bool Watch() const { return watch_; }
     // The reason the last watched clipboard text was not taken; empty after one was taken.
     const QString& LastClipboardError() const { return lastClipboardError_; }
+    // Holds the watch while the host shows a modal window: what the window edits or shows must not
+    // change under it, nor be replaced by it when it closes. Holds nest; while one lasts, clipboard
+    // changes are only remembered, and after the last one is released the clipboard is taken once,
+    // its latest content, if it changed meanwhile: from the event loop, when the code that held
+    // the watch has finished (WatchHold pairs them).
+    void HoldWatch() { ++watchHolds_; }
+    void ReleaseWatch();
+    bool WatchHeld() const { return watchHolds_ > 0; }
 
     // ---- Events ----
     const TNotifyWatchEvent& OnChangeCode() const { return onChangeCode_; }
@@ -295,8 +306,10 @@ class TQRCode {
     // (MakeCode) and redraws; the Code events do not fire. A missing file does nothing. Any other
     // failure throws DataFileError and leaves the data unchanged. fileName: native path bytes.
     void LoadDataFromFile(const std::string& fileName);
-    // Writes exactly the Len data bytes through WriteFileAtomically (filewrite.h): replaced whole or
-    // not at all, a link followed, a device or pipe written in place. Throws DataFileError.
+    // Writes exactly the Len data bytes through WriteFileAtomically (filewrite.h) as a file the
+    // user saves (kSavedFile): replaced whole or not at all, a link followed; written in place only
+    // where no temporary file can replace it; a file the user may not write, a device or a pipe
+    // refused. Throws DataFileError.
     void SaveDataToFile(const std::string& fileName) const;
 
   protected:
@@ -339,10 +352,15 @@ class TQRCode {
     void PaintComments(Canvas& canvas, QSize upExtent, QSize downExtent);
     void NumberComments(int32_t k, const std::string& up, const std::string& down);
     bool Refuse(int64_t width, int64_t height);
+    // A white bitmap of the control's size as the picture; false (NoMemory, no picture) when its
+    // memory cannot be had.
+    bool NewWhiteBitmap();
     void SetControlSize(int32_t width, int32_t height);
     void Invalidate();
     void UpdateClipboardChain();
     void ClipboardNotified();
+    // Takes a change that came while held or while the last one was taken, from the event loop.
+    void TakeHeldChange();
     Clipboard& TheClipboard();
     int64_t WidthS64() const;
     int64_t HeightS64() const;
@@ -386,6 +404,10 @@ class TQRCode {
     bool joined_ = false;
     bool skipNextChange_ = false;
     bool copying_ = false; // our own CopyToClipboard is writing
+    int32_t watchHolds_ = 0;
+    bool changeHeld_ = false; // a clipboard change came while held or while one was being taken
+    bool notifying_ = false;  // a clipboard change is being taken
+    std::unique_ptr<QObject> heldChangeContext_; // ends a pending take with the component
     QString lastClipboardError_;
     std::shared_ptr<Clipboard> clipboard_;
     TClipboardChangeEvent clipboardChangeHandler_;
@@ -403,6 +425,18 @@ class TQRCode {
     int32_t height_ = 49;
     bool autoSize_ = false;
     bool stretch_ = false;
+};
+
+// Holds the component's clipboard watch for its lifetime (HoldWatch, ReleaseWatch).
+class WatchHold {
+  public:
+    explicit WatchHold(TQRCode& qr) : qr_(qr) { qr_.HoldWatch(); }
+    ~WatchHold() { qr_.ReleaseWatch(); }
+    WatchHold(const WatchHold&) = delete;
+    WatchHold& operator=(const WatchHold&) = delete;
+
+  private:
+    TQRCode& qr_;
 };
 
 // The values the main window's QRCode1 starts with, the four spaces aside: Transparent false,

@@ -109,8 +109,19 @@ bool TQRCode::PrepareBitmap() {
     }
     if (Refuse(width_, height_))
         return false;
-    picture_ = WhiteBitmap(width_, height_);
-    return true;
+    return NewWhiteBitmap();
+}
+
+bool TQRCode::NewWhiteBitmap() {
+    // A picture the memory cannot hold is not drawn, as one that is too large is not
+    try {
+        picture_ = std::monostate();
+        picture_ = WhiteBitmap(width_, height_);
+        return true;
+    } catch (const std::bad_alloc&) {
+        lastDrawFailure_ = TDrawFailure::NoMemory;
+        return false;
+    }
 }
 
 void TQRCode::DrawLoop() {
@@ -280,7 +291,8 @@ void TQRCode::PaintPieceOnBitmap(DrawState& state, int32_t k, const encoder::Pac
         SetControlSize(ClampInt(width), ClampInt(height));
         if (bitmap->Width() != width_ || bitmap->Height() != height_) {
             state.bitmapCanvas.reset();
-            picture_ = WhiteBitmap(width_, height_);
+            if (!NewWhiteBitmap())
+                return;
             bitmap = &std::get<Bitmap>(picture_);
             state.bitmapCanvas = std::make_unique<BitmapCanvas>(*bitmap);
         }

@@ -240,7 +240,7 @@ void TQRCode::LoadDataFromFile(const std::string& fileName) {
 
 void TQRCode::SaveDataToFile(const std::string& fileName) const {
     try {
-        WriteFileAtomically(fileName, data_.data(), data_.size());
+        WriteFileAtomically(fileName, data_.data(), data_.size(), shared::kSavedFile);
     } catch (const FileWriteError& e) {
         throw DataFileError(e.what());
     }

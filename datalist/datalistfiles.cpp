@@ -21,6 +21,11 @@ std::string PathIn(const std::string& dir, const char* name) {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+// The set in the order in which its files are put in place.
+std::vector<std::string> SetNames(const std::string& dir) {
+    return {PathIn(dir, kUpFile), PathIn(dir, kDownFile), PathIn(dir, kDatFile)};
+}
+
 enum class ReadStatus { Read, Missing, Failed };
 
 // The whole file into bytes. On Failed, error holds the errno.
@@ -61,14 +66,25 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, int& error
     return ReadStatus::Read;
 }
 
-// The comments of one kind: the file's lines when there is one per item, else empty ones.
-std::vector<std::string> LoadComments(const std::string& path, size_t count) {
+// The comments of one kind: the file's lines when there is one per item, else empty ones (and the
+// file is listed as refused when it exists).
+std::vector<std::string> LoadComments(const std::string& dir, const char* name, size_t count,
+                                      std::vector<RefusedCommentFile>& refused) {
     std::string bytes;
     int error = 0;
-    if (ReadWholeFile(path, bytes, error) == ReadStatus::Read) {
+    switch (ReadWholeFile(PathIn(dir, name), bytes, error)) {
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::Failed:
+        refused.push_back({name, -1, std::strerror(error)});
+        break;
+    case ReadStatus::Read: {
         std::vector<std::string> lines = SplitLines(bytes);
         if (lines.size() == count)
             return lines;
+        refused.push_back({name, static_cast<int64_t>(lines.size()), std::string()});
+        break;
+    }
     }
     return std::vector<std::string>(count);
 }
@@ -120,6 +136,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 LoadedDataList LoadDataListFiles(const std::string& dir) {
     LoadedDataList loaded;
+    try {
+        loaded.Recovered = shared::RecoverFileSet(PathIn(dir, kJournalFile), SetNames(dir));
+    } catch (const std::runtime_error& e) {
+        // Never a mix of two saves: the files stay as they are, for the user to look at
+        loaded.StreamError =
+            std::string(kDatFile) + ": a save that was cut off cannot be completed: " + e.what();
+        return loaded;
+    }
     std::string bytes;
     int error = 0;
     switch (ReadWholeFile(PathIn(dir, kDatFile), bytes, error)) {
@@ -139,41 +163,39 @@ LoadedDataList LoadDataListFiles(const std::string& dir) {
         return loaded;
     }
     bytes = std::string();
-    std::vector<std::string> ups = LoadComments(PathIn(dir, kUpFile), codes.size());
-    std::vector<std::string> downs = LoadComments(PathIn(dir, kDownFile), codes.size());
+    std::vector<std::string> ups = LoadComments(dir, kUpFile, codes.size(), loaded.RefusedComments);
+    std::vector<std::string> downs = LoadComments(dir, kDownFile, codes.size(), loaded.RefusedComments);
     loaded.List.Assign(std::move(codes), std::move(ups), std::move(downs));
     loaded.DatFound = true;
     return loaded;
 }
 
-std::vector<std::string> BackupDataListFiles(const std::string& dir) {
-    std::vector<std::string> written;
-    for (const char* name : {kDatFile, kUpFile, kDownFile}) {
-        const std::string path = PathIn(dir, name);
-        const std::string backup = path + ".bak";
-        std::string bytes;
-        int error = 0;
-        switch (ReadWholeFile(path, bytes, error)) {
-        case ReadStatus::Missing:
-            continue;
-        case ReadStatus::Failed:
-            throw FileWriteError(backup, error);
-        case ReadStatus::Read:
-            break;
-        }
-        shared::WriteFileAtomically(backup, bytes.data(), bytes.size());
-        written.push_back(backup);
+std::string BackupDataListFile(const std::string& dir, const char* name) {
+    const std::string path = PathIn(dir, name);
+    const std::string backup = path + ".bak";
+    std::string bytes;
+    int error = 0;
+    switch (ReadWholeFile(path, bytes, error)) {
+    case ReadStatus::Missing:
+        return std::string();
+    case ReadStatus::Failed:
+        throw FileWriteError(backup, error);
+    case ReadStatus::Read:
+        break;
     }
-    return written;
+    shared::WriteFileAtomically(backup, bytes.data(), bytes.size());
+    return backup;
 }
 
-void SaveDataListFiles(const std::string& dir, const DataList& list) {
-    // The order in which they are put in place; a failure in any of them keeps all three old
-    shared::WriteFilesAtomically({
-        {PathIn(dir, kUpFile), CommentFile(list.Ups())},
-        {PathIn(dir, kDownFile), CommentFile(list.Downs())},
-        {PathIn(dir, kDatFile), WriteComboBoxStream(list.Codes())},
-    });
+void SaveDataListFiles(const std::string& dir, const DataList& list, const shared::SetHooks& hooks) {
+    const std::vector<std::string> names = SetNames(dir);
+    shared::WriteFilesAtomically(
+        {
+            {names[0], CommentFile(list.Ups())},
+            {names[1], CommentFile(list.Downs())},
+            {names[2], WriteComboBoxStream(list.Codes())},
+        },
+        PathIn(dir, kJournalFile), shared::FileSync::Yes, hooks);
 }
 
 } // namespace zarvo::datalist

@@ -13,6 +13,20 @@ constexpr size_t kMaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::m
 
 } // namespace
 
+void CheckPermutation(const std::vector<int32_t>& order, size_t count, const char* operation) {
+    std::vector<bool> seen(count, false);
+    bool whole = order.size() == count;
+    for (size_t i = 0; whole && i < order.size(); ++i) {
+        const int32_t from = order[i];
+        whole = from >= 0 && static_cast<size_t>(from) < count && !seen[static_cast<size_t>(from)];
+        if (whole)
+            seen[static_cast<size_t>(from)] = true;
+    }
+    if (!whole)
+        throw std::invalid_argument(std::string(operation) + ": the order is not one of the " +
+                                    std::to_string(count) + " items each");
+}
+
 size_t DataList::CheckedIndex(int32_t i, const char* operation) const {
     if (i < 0 || i >= Count())
         throw std::out_of_range(std::string("DataList::") + operation + ": index " + std::to_string(i) +
@@ -76,10 +90,58 @@ void DataList::ExchangeRows(int32_t a, int32_t b) {
     std::swap(downs_[i], downs_[j]);
 }
 
+void DataList::Reorder(const std::vector<int32_t>& order) {
+    CheckPermutation(order, codes_.size(), "DataList::Reorder");
+    for (std::vector<std::string>* list : {&codes_, &ups_, &downs_}) {
+        std::vector<std::string> reordered;
+        reordered.reserve(list->size());
+        for (const int32_t from : order)
+            reordered.push_back(std::move((*list)[static_cast<size_t>(from)]));
+        *list = std::move(reordered);
+    }
+}
+
 void DataList::SetComments(int32_t index, std::string up, std::string down) {
     const size_t i = CheckedIndex(index, "SetComments");
     ups_[i] = std::move(up);
     downs_[i] = std::move(down);
+}
+
+int32_t DataList::InsertPosition(int32_t current) const {
+    // current + 1 without overflow for current == INT32_MAX
+    return current < 0 ? 0 : std::min(current, Count() - 1) + 1;
+}
+
+DataList::Placement DataList::SelectOrInsert(int32_t current, std::string code, std::string up,
+                                             std::string down) {
+    const int32_t found = Find(code);
+    if (found >= 0)
+        return {found, false};
+    const int32_t at = InsertPosition(current);
+    Insert(at, std::move(code), std::move(up), std::move(down));
+    return {at, true};
+}
+
+int32_t DataList::DeleteItem(int32_t index) {
+    Delete(index);
+    if (Count() == 0)
+        return -1;
+    return index < Count() ? index : index - 1;
+}
+
+int32_t DataList::MoveItem(int32_t index, bool up) {
+    CheckedIndex(index, "MoveItem");
+    const int32_t other = up ? index - 1 : index + 1;
+    if (other < 0 || other >= Count())
+        return index;
+    ExchangeRows(std::min(index, other), std::max(index, other));
+    return other;
+}
+
+int32_t DataList::ReturnIndex(int32_t returned) const {
+    if (Count() == 0)
+        return -1;
+    return std::clamp(returned, 0, Count() - 1);
 }
 
 void DataList::Assign(std::vector<std::string> codes, std::vector<std::string> ups,

@@ -40,8 +40,35 @@ class DataList {
     // Exchanges items a and b (both 0..Count()-1) in all three lists; a == b changes nothing.
     void ExchangeRows(int32_t a, int32_t b);
 
+    // Puts the items in the order given: item i becomes the item that stood at order[i]. order
+    // must hold every index 0..Count()-1 once (std::invalid_argument otherwise, nothing changed).
+    void Reorder(const std::vector<int32_t>& order);
+
     // Replaces both comments of item index (0..Count()-1).
     void SetComments(int32_t index, std::string up, std::string down);
+
+    // The rules of the main window's list commands. current is the index of the item shown last
+    // (-1: none); indices returned are those to select.
+
+    // Where a new item goes: directly after the current one (current + 1 brought into 0..Count()),
+    // so the front when nothing is current.
+    int32_t InsertPosition(int32_t current) const;
+    // Selects the first item whose symbol string equals code, or inserts the item at
+    // InsertPosition(current). Returns the index to select.
+    struct Placement {
+        int32_t Index = -1;
+        bool Inserted = false;
+    };
+    Placement SelectOrInsert(int32_t current, std::string code, std::string up, std::string down);
+    // Removes item index (0..Count()-1) and returns its neighbour to select: the item that took its
+    // place, the new last one when it was last, -1 when the list is empty now.
+    int32_t DeleteItem(int32_t index);
+    // Exchanges item index (0..Count()-1) with the previous (up) or the next one and returns where
+    // it went; at either end nothing moves and index comes back.
+    int32_t MoveItem(int32_t index, bool up);
+    // The index to select after the data list window handed back returned: -1 in an empty list,
+    // otherwise returned brought into 0..Count()-1.
+    int32_t ReturnIndex(int32_t returned) const;
 
     // Replaces the whole list. Throws std::invalid_argument unless the three lengths are equal,
     // std::length_error beyond INT32_MAX items; the list is unchanged then.
@@ -59,5 +86,8 @@ class DataList {
     std::vector<std::string> ups_;
     std::vector<std::string> downs_;
 };
+
+// Throws std::invalid_argument (naming operation) unless order holds each of 0..count-1 once.
+void CheckPermutation(const std::vector<int32_t>& order, size_t count, const char* operation);
 
 } // namespace zarvo::datalist

@@ -13,8 +13,15 @@ void MakePbm(SymbolEncoder& enc, const uint8_t* data, int32_t len, int32_t pxmag
     lines.push_back(std::string(modeName) + " Mode (Count = " + std::to_string(enc.Count) + ")");
     const int32_t w = (enc.Side() + 8) * pxmag;
     lines.push_back(std::to_string(w) + " " + std::to_string(w));
-    const int32_t count = enc.Count < kMaxPieces ? enc.Count : kMaxPieces;
-    for (int32_t k = 1; k <= count; ++k) {
+    // The division is that of the last drawing; changes made since with drawing off (other data,
+    // another Count or Mode) leave it describing data that is no longer there. A division that
+    // does not cover this data in Count pieces lists nothing, as a first piece that fails.
+    try {
+        CheckPieces(data, len, enc.Count, enc.Mode, enc.Column, enc.PieceOffsets.data(), enc.Parity);
+    } catch (const EncodeError&) {
+        return;
+    }
+    for (int32_t k = 1; k <= enc.Count; ++k) {
         if (enc.EncodePiece(k, data, len) != PieceResult::Encoded)
             break;
         lines.emplace_back();

@@ -11,8 +11,10 @@
 namespace zarvo::encoder {
 
 // Replaces lines with the listing of every piece of the encoder's last division of data[0..len),
-// re-encoding each piece; stops at the first piece that is too long, does not fit or lies
-// outside the data. pxmag: 1..10 pixels per module.
+// re-encoding each piece; stops at the first piece that is too long or does not fit. A division
+// that fails the check of CheckPieces for this data and the encoder's Count (made for other data)
+// lists no piece; otherwise the check sets Parity as it does for a drawing. pxmag: 1..10 pixels
+// per module.
 void MakePbm(SymbolEncoder& enc, const uint8_t* data, int32_t len, int32_t pxmag,
              std::vector<std::string>& lines);
 

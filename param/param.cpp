@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace zarvo::param {
 
@@ -27,6 +28,24 @@ bool IsTrailByte(unsigned char b) {
 
 unsigned char FoldAscii(unsigned char b) {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b - 'A' + 'a') : b;
+}
+
+// A value quoted in a message is cut after this many bytes: a message box takes minutes to lay out
+// a value of megabytes (a damaged settings file), and the start of the value points at the line.
+constexpr size_t kQuotedValueMax = 100;
+
+std::string QuotedValue(const std::string& value) {
+    if (value.size() <= kQuotedValueMax)
+        return value;
+    size_t end = 0;
+    for (;;) {
+        const size_t next =
+            end + (IsLeadByte(static_cast<unsigned char>(value[end])) && end + 1 < value.size() ? 2 : 1);
+        if (next > kQuotedValueMax)
+            break;
+        end = next;
+    }
+    return value.substr(0, end) + "...";
 }
 
 bool HoldsLineBreak(const std::string& s) {
@@ -125,7 +144,10 @@ bool ReadWholeFile(const std::string& fileName, std::string& contents) {
         throw ParamFileError(fileName, errno);
     }
     std::string data;
-    char buffer[8192];
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        data.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
         data.append(buffer, n);
@@ -149,7 +171,7 @@ ERangeError::ERangeError(int32_t index, int32_t low, int32_t high)
                          ".." + std::to_string(high)) {}
 
 EConvertError::EConvertError(const std::string& text)
-    : std::runtime_error("'" + text + "' " + kNotAnInteger), text_(text) {}
+    : std::runtime_error("'" + QuotedValue(text) + "' " + kNotAnInteger), text_(text) {}
 
 ParamFileError::ParamFileError(const std::string& fileName, int error)
     : std::runtime_error("cannot read \"" + fileName + "\": " + std::strerror(error)), error_(error) {}
@@ -243,10 +265,12 @@ const std::string& TParameter::Lines(int32_t index) const {
 }
 
 int32_t TParameter::Find(const std::string& name) const {
+    // Only as many bytes of a line as the name has are looked at: a line of megabytes without "="
+    // costs no more than a short one
+    const size_t n = name.size();
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const size_t equals = lines_[i].find('=');
-        if (equals != std::string::npos && equals == name.size() &&
-            SameName(KeyName(lines_[i], equals), name))
+        const std::string& line = lines_[i];
+        if (line.size() > n && line[n] == '=' && line.find('=') == n && SameName(KeyName(line, n), name))
             return static_cast<int32_t>(i);
     }
     return -1;
@@ -280,7 +304,7 @@ bool TParameter::ReadBool(const std::string& name) const {
         return true;
     if (value == "False")
         return false;
-    throw EValueName("Value of " + name + " '" + value + "' is not Boolean Type.");
+    throw EValueName("Value of " + name + " '" + QuotedValue(value) + "' is not Boolean Type.");
 }
 
 TFontStyles TParameter::ReadFontStyle(const std::string& name) const {

@@ -11,6 +11,8 @@ namespace zarvo::param {
 
 // A key that is missing, has an empty value, or holds a value of the wrong kind.
 // what(): "Name 'NAME' is not found in parameters." or "Value of NAME 'VALUE' is not Boolean Type."
+// A VALUE (or TEXT below) of more than 100 bytes is quoted as its first 100 bytes (a double-byte
+// character is not cut) and "...", so that a damaged file gives a message a message box can show.
 class EValueName : public std::runtime_error {
   public:
     explicit EValueName(const std::string& message) : std::runtime_error(message) {}
@@ -22,7 +24,8 @@ class ERangeError : public std::runtime_error {
     ERangeError(int32_t index, int32_t low, int32_t high);
 };
 
-// A value that is not an integer. what(): "'TEXT' は整数ではありません" in CP932.
+// A value that is not an integer. what(): "'TEXT' は整数ではありません" in CP932; Text(): the whole
+// text.
 class EConvertError : public std::runtime_error {
   public:
     explicit EConvertError(const std::string& text);

@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QGuiApplication>
-#include <QPalette>
 #include <algorithm>
 #include <array>
 #include <cstdlib>

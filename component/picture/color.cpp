@@ -1,7 +1,5 @@
 #include "component/picture/color.h"
 
-#include <QGuiApplication>
-#include <QPalette>
 #include <array>
 #include <cstdint>
 
@@ -9,8 +7,8 @@ namespace zarvo::component {
 
 namespace {
 
-// The Windows default system colours (classic scheme) by index, as R, G, B; used for the
-// indices Qt's palette has no role for and when no application runs.
+// The Windows default system colours (classic scheme) by index, as R, G, B. A dark desktop theme
+// would turn the default comment colour (window text) white on the white symbol background.
 // clang-format off
 constexpr std::array<std::array<uint8_t, 3>, 31> kSystemColors = {{
     {212, 208, 200}, { 58, 110, 165}, { 10,  36, 106}, {128, 128, 128}, {212, 208, 200}, //  0 scroll bar .. menu
@@ -23,43 +21,6 @@ constexpr std::array<std::array<uint8_t, 3>, 31> kSystemColors = {{
 }};
 // clang-format on
 
-// The palette role standing in for a system colour index, or NColorRoles when there is none.
-QPalette::ColorRole RoleOf(int index) {
-    switch (index) {
-    case 4: // COLOR_MENU
-        return QPalette::Window;
-    case 5: // COLOR_WINDOW
-        return QPalette::Base;
-    case 7: // COLOR_MENUTEXT
-    case 8: // COLOR_WINDOWTEXT
-        return QPalette::WindowText;
-    case 13: // COLOR_HIGHLIGHT
-        return QPalette::Highlight;
-    case 14: // COLOR_HIGHLIGHTTEXT
-        return QPalette::HighlightedText;
-    case 15: // COLOR_BTNFACE
-        return QPalette::Button;
-    case 16: // COLOR_BTNSHADOW
-        return QPalette::Dark;
-    case 18: // COLOR_BTNTEXT
-        return QPalette::ButtonText;
-    case 20: // COLOR_BTNHIGHLIGHT
-        return QPalette::Light;
-    case 21: // COLOR_3DDKSHADOW
-        return QPalette::Shadow;
-    case 22: // COLOR_3DLIGHT
-        return QPalette::Midlight;
-    case 23: // COLOR_INFOTEXT
-        return QPalette::ToolTipText;
-    case 24: // COLOR_INFOBK
-        return QPalette::ToolTipBase;
-    case 26: // COLOR_HOTLIGHT
-        return QPalette::Link;
-    default:
-        return QPalette::NColorRoles;
-    }
-}
-
 } // namespace
 
 QRgb ResolveColor(TColor color) {
@@ -70,9 +31,6 @@ QRgb ResolveColor(TColor color) {
     const auto index = static_cast<int>(value & 0xFF);
     if ((value & 0x7FFFFF00u) != 0 || index >= static_cast<int>(kSystemColors.size()))
         return qRgb(0, 0, 0); // GetSysColor's answer for an index it does not know
-    const QPalette::ColorRole role = RoleOf(index);
-    if (role != QPalette::NColorRoles && qGuiApp)
-        return QGuiApplication::palette().color(QPalette::Active, role).rgb();
     const auto& rgb = kSystemColors[static_cast<size_t>(index)];
     return qRgb(rgb[0], rgb[1], rgb[2]);
 }

@@ -13,8 +13,10 @@ inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clWindowText = static_cast<TColor>(0x80000008u);
 
-// The RGB of a colour value; system colours resolve through the application palette (window
-// text, window, button face ...), with the Windows defaults when no application runs.
+// The RGB of a colour value; system colours resolve from the fixed table of the Windows defaults
+// (window text black, window white ...), never from the desktop's palette, so that one settings
+// file draws the same pictures, files, clipboard copies and prints on every desktop. An unknown
+// system colour index gives black.
 QRgb ResolveColor(TColor color);
 // The Windows COLORREF (0x00BBGGRR) of a colour value, system colours resolved.
 uint32_t ToColorRef(TColor color);

@@ -431,7 +431,7 @@ void SavePicture(const Picture& picture, const std::string& type, const std::str
         throw ImageError(fileName + ": the picture is too large to encode");
     }
     try {
-        WriteFileAtomically(fileName, bytes);
+        WriteFileAtomically(fileName, bytes, shared::kSavedFile);
     } catch (const FileWriteError& e) {
         throw ImageError(e.what());
     }

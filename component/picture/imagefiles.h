@@ -30,8 +30,9 @@ std::string ImageTypeOf(const std::string& fileName);
 
 // Writes the picture as `type` (as ImageTypeOf returns). A bitmap can be written as bmp, jpeg,
 // png or svg; a metafile as emf, wmf, svg or png (rendered), bmp or jpeg (rendered at 32 bits).
-// The file is written by WriteFileAtomically (filewrite.h): a failure never leaves a partial
-// file, a link is followed, a device or pipe is written in place. Throws ImageError.
+// The file is written by WriteFileAtomically (filewrite.h) as a file the user saves (kSavedFile):
+// a failure never leaves a partial file, a link is followed; a file the user may not write, a
+// device or a pipe is refused. Throws ImageError.
 void SavePicture(const Picture& picture, const std::string& type, const std::string& fileName);
 
 } // namespace zarvo::component

@@ -5,6 +5,8 @@
 #include "datalist/objectstream.h"
 #include "tests/app/frame_test_support.h"
 
+#include <new>
+
 namespace frametest {
 namespace {
 
@@ -46,31 +48,21 @@ TEST_F(StartClose, TheNextStartFindsEverySettingAndTheList) {
     TypeInto("ComboBox7", U("上の一"));
     Enter("ComboBox1");
     Pick("ComboBox1", 0);
-    auto choose = [this](const char* box, int index) {
-        QComboBox* b = Find<QComboBox>(box);
-        b->setCurrentIndex(index);
-        Q_EMIT b->activated(index);
-    };
-    auto number = [this](const char* edit, int value) {
-        QLineEdit* e = Find<QLineEdit>(edit);
-        Type(e, QString::number(value));
-        QTest::keyClick(e, Qt::Key_Return);
-    };
-    choose("ComboBox2", 3);
-    choose("ComboBox3", 2);
-    choose("ComboBox4", 4);
-    choose("ComboBox6", 2);
-    choose("ComboBox9", 2);
-    number("Edit3", 3);
-    number("Edit6", 3);
-    number("Edit1", 2);
-    number("Edit2", 6);
-    number("Edit9", 1);
-    number("Edit10", 2);
-    number("Edit4", 3);
-    number("Edit5", 4);
-    number("Edit7", 9);
-    number("Edit8", 150);
+    Pick("ComboBox2", 3);
+    Pick("ComboBox3", 2);
+    Pick("ComboBox4", 4);
+    Pick("ComboBox6", 2);
+    Pick("ComboBox9", 2);
+    EnterNumber("Edit3", 3);
+    EnterNumber("Edit6", 3);
+    EnterNumber("Edit1", 2);
+    EnterNumber("Edit2", 6);
+    EnterNumber("Edit9", 1);
+    EnterNumber("Edit10", 2);
+    EnterNumber("Edit4", 3);
+    EnterNumber("Edit5", 4);
+    EnterNumber("Edit7", 9);
+    EnterNumber("Edit8", 150);
     QTest::mouseClick(Find<QCheckBox>("CheckBox1"), Qt::LeftButton);
     dialogs.nextColor = 0x112233;
     Click("Button1");
@@ -79,10 +71,11 @@ TEST_F(StartClose, TheNextStartFindsEverySettingAndTheList) {
     zarvo::component::TFont font = form->QRCode1().ComFont();
     font.Size = 11;
     font.Italic = true;
+    font.Color = 0x008000;
     dialogs.nextFont = font;
     Click("Button11");
-    form->SortKey = 1;
-    form->SortOrder = -1;
+    form->SortKey() = 1;
+    form->SortOrder() = -1;
     form->OpenDir = "/srv/data";
     form->resize(500, 600);
     ASSERT_TRUE(Close());
@@ -117,8 +110,9 @@ TEST_F(StartClose, TheNextStartFindsEverySettingAndTheList) {
     EXPECT_EQ(qr.BackColor(), 0x445566);
     EXPECT_EQ(qr.ComFont().Size, 11);
     EXPECT_TRUE(qr.ComFont().Italic);
-    EXPECT_EQ(form->SortKey, 1);
-    EXPECT_EQ(form->SortOrder, -1);
+    EXPECT_EQ(qr.ComFont().Color, 0x008000);
+    EXPECT_EQ(form->SortKey(), 1);
+    EXPECT_EQ(form->SortOrder(), -1);
     EXPECT_EQ(form->OpenDir, "/srv/data");
     EXPECT_TRUE(qr.SymbolDisped());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -129,13 +123,66 @@ TEST_F(StartClose, AStoredIndexBeyondTheListSelectsTheFirstItem) {
     for (const char* code : {"a", "b", "c"})
         AddItem(U(code));
     ASSERT_TRUE(Close());
-    zarvo::param::TParameter ini;
-    ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
-    ini.WriteInteger(S("シンボル文字列"), 7);
-    ini.Save();
+    const struct { int32_t stored, selected; } cases[] = {{7, 0}, {3, 0}, {-1, 0}, {2, 2}};
+    for (const auto& c : cases) {
+        zarvo::param::TParameter ini;
+        ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
+        ini.WriteInteger(S("シンボル文字列"), c.stored);
+        ini.Save();
+        Start();
+        EXPECT_EQ(form->CurrentIndex, c.selected) << c.stored;
+        EXPECT_EQ(form->QRCode1().Code(), form->List().Code(c.selected)) << c.stored;
+        ASSERT_TRUE(Close());
+    }
+}
+
+TEST_F(StartClose, AFirstDrawingThatFailsIsReportedAndTheRunGoesOn) {
     Start();
-    EXPECT_EQ(form->CurrentIndex, 0);
-    EXPECT_EQ(form->QRCode1().Code(), "a");
+    AddItem(U("kept"));
+    ASSERT_TRUE(Close());
+
+    Create();
+    form->QRCode1().SetOnPaintSymbol([](zarvo::component::TQRCode*, bool) { throw std::bad_alloc(); });
+    Show();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].contains(U("シンボルを表示できませんでした。")))
+        << dialogs.shown[0].toStdString();
+    form->QRCode1().SetOnPaintSymbol(nullptr);
+    EnterNumber("Edit2", 2); // the user mends the setting and goes on
+    AddItem(U("added"));
+    ASSERT_TRUE(Close());
+
+    Start();
+    EXPECT_EQ(Items("ComboBox1"), (std::vector<QString>{U("kept"), U("added")}));
+    EXPECT_EQ(form->QRCode1().Version(), 2);
+}
+
+TEST_F(StartClose, ACommentFileThatDoesNotMatchIsSetAsideAndKept) {
+    Start();
+    AddItem(U("A"));
+    TypeInto("ComboBox7", U("上"));
+    Enter("ComboBox7");
+    ASSERT_TRUE(Close());
+    const std::string edited = S("上") + "\r\n\r\n"; // an editor added a line
+    WriteBytes(Path("ZarvoUp.txt"), edited);
+
+    Start();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].contains(QStringLiteral("ZarvoUp.txt.bak")))
+        << dialogs.shown[0].toStdString();
+    EXPECT_EQ(ReadBytes(Path("ZarvoUp.txt.bak")), edited);
+    EXPECT_EQ(form->List().Up(0), "");
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(ReadBytes(Path("ZarvoUp.txt")), edited);
+
+    // once the user changes the list, it is written as it now is
+    Start();
+    TypeInto("ComboBox8", U("下"));
+    Enter("ComboBox8");
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(ReadBytes(Path("ZarvoUp.txt")), "\r\n");
+    EXPECT_EQ(ReadBytes(Path("ZarvoDn.txt")), S("下") + "\r\n");
+    EXPECT_EQ(ReadBytes(Path("ZarvoUp.txt.bak")), edited);
 }
 
 TEST_F(StartClose, AMissingKeyIsReportedOnceAndTheRestStillLoads) {
@@ -209,18 +256,24 @@ TEST_F(StartClose, AFailedWriteIsReportedAndTheUserChoosesWhetherToClose) {
 }
 
 TEST_F(StartClose, AMaximisedWindowKeepsItsNormalBoundsAndStartsMaximised) {
+    const auto closeMaximisedAndExpect = [this](QSize bounds) {
+        form->showMaximized();
+        QTRY_VERIFY(form->isMaximized());
+        ASSERT_TRUE(Close());
+        zarvo::param::TParameter ini;
+        ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
+        EXPECT_EQ(ini.ReadInteger("WindowState"), 2);
+        EXPECT_EQ(ini.ReadInteger("Width"), bounds.width());
+        EXPECT_EQ(ini.ReadInteger("Height"), bounds.height());
+    };
+    Start(); // a first run closed maximised still writes where the window was
+    closeMaximisedAndExpect({368, 441});
     Start();
+    form->showNormal();
     form->resize(400, 500);
     ASSERT_TRUE(Close());
-    Start();
-    form->showMaximized();
-    QTRY_VERIFY(form->isMaximized());
-    ASSERT_TRUE(Close());
-    zarvo::param::TParameter ini;
-    ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
-    EXPECT_EQ(ini.ReadInteger("WindowState"), 2);
-    EXPECT_EQ(ini.ReadInteger("Width"), 400);
-    EXPECT_EQ(ini.ReadInteger("Height"), 500);
+    Start(); // a later one keeps the bounds of the file
+    closeMaximisedAndExpect({400, 500});
     Start();
     EXPECT_TRUE(form->isMaximized());
 }

@@ -166,7 +166,7 @@ TEST(RunCommand, ExitStatusAndMessages) {
         std::vector<std::string> args;
         int status;
         std::string firstLine;
-        bool usage; // the usage follows the message
+        bool usage; // a pointer to the help follows the message
     } cases[] = {
         {{"-v", "1", "--count", "3", std::string(20, '1') + std::string(20, 'a') + std::string(20, '1')},
          1,
@@ -189,11 +189,11 @@ TEST(RunCommand, ExitStatusAndMessages) {
         {{"-r", (dir / "missing").string()},
          2,
          "zarvo-encode: cannot read \"" + (dir / "missing").string() + "\": No such file or directory",
-         true},
+         false},
         {{"-r", dir.Path().string()},
          2,
          "zarvo-encode: cannot read \"" + dir.Path().string() + "\": Is a directory",
-         true},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -201,7 +201,8 @@ TEST(RunCommand, ExitStatusAndMessages) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(FirstLine(r.err), c.firstLine);
-        EXPECT_EQ(r.err, c.firstLine + "\n" + (c.usage ? UsageText() : ""));
+        EXPECT_EQ(r.err,
+                  c.firstLine + "\n" + (c.usage ? "Try 'zarvo-encode --help' for more information.\n" : ""));
     }
 
     const auto help = RunInProcess({"--help"});
@@ -280,14 +281,19 @@ TEST(RunCommand, WriteErrorsNameTheFileAndTheReason) {
                                                (dir / "no" / "qr.pbm").string() +
                                                "\": No such file or directory\n"},
         {dir.Path().string(), "zarvo-encode: cannot write \"" + dir.Path().string() + "\": Is a directory\n"},
+        {(dir / "read-only.pbm").string(),
+         "zarvo-encode: cannot write \"" + (dir / "read-only.pbm").string() + "\": Permission denied\n"},
     };
+    test::WriteFile(dir / "read-only.pbm", "kept");
+    chmod((dir / "read-only.pbm").c_str(), 0444);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output);
         const auto r = RunInProcess({"-t", "pbm", "-o", c.output, "Zarvo"});
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err, c.message);
     }
-    EXPECT_TRUE(dir.Entries().empty());
+    EXPECT_EQ(test::ReadFile(dir / "read-only.pbm"), "kept");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"read-only.pbm"});
 
     // Standard output that cannot take the symbol
     std::FILE* full = std::fopen("/dev/full", "w");

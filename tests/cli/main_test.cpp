@@ -35,8 +35,8 @@ TEST(ZarvoEncode, ExitStatusTellsWhatHappened) {
     const auto bad = RunBinary({"--level", "Z", "x"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "");
-    EXPECT_EQ(
-        bad.err.rfind("zarvo-encode: the level must be L, M, Q or H, not \"Z\"\nUsage: zarvo-encode", 0), 0u);
+    EXPECT_EQ(bad.err, "zarvo-encode: the level must be L, M, Q or H, not \"Z\"\n"
+                       "Try 'zarvo-encode --help' for more information.\n");
 }
 
 TEST(ZarvoEncode, AFailedRunLeavesTheOutputFileAlone) {

@@ -578,7 +578,7 @@ TEST(Pictures, RefusedPicturesLeaveNoFile) {
           Letters(16)},
          false,
          1,
-         "zarvo-encode: the picture would be 20029 x 320464 pixels, more than the 2147483648 a picture may "
+         "zarvo-encode: the picture would be 20029 x 320464 pixels, more than the 536870912 a picture may "
          "hold; use a smaller --size or --spaces, or fewer symbols"},
         // A WMF cannot reach beyond 32767 pixels
         {{"-v", "40", "-s", "10", "--count", "18", "--column", "18", "--split", "plus", "-o", out("wide.wmf"),

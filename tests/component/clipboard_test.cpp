@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace zarvo::component {
@@ -241,6 +242,91 @@ TEST(ClipboardWatch, ErrorsGoToTheReportAndWatchIsClearedAnyway) {
     EXPECT_EQ(q.Code(), "second");
     EXPECT_EQ(reported.size(), 1u);
     EXPECT_FALSE(q.Watch());
+}
+
+TEST(ClipboardWatch, AHoldTakesOnlyTheLatestChangeWhenItsLastReleaseComes) {
+    // cases: what happens while held, and what the release takes
+    const struct {
+        const char* what;
+        std::function<void(FakeClipboard&, TQRCode&)> whileHeld;
+        std::string after;
+        int changes;
+    } cases[] = {
+        {"nothing copied", [](FakeClipboard&, TQRCode&) {}, "START", 0},
+        {"two copies: the later one",
+         [](FakeClipboard& c, TQRCode&) {
+             c.OtherProgramCopies(Utf8("one"));
+             c.OtherProgramCopies(Utf8("two"));
+         },
+         "two", 1},
+        {"the program's own copy last",
+         [](FakeClipboard& c, TQRCode&) {
+             c.OtherProgramCopies(Utf8("one"));
+             c.ProgramCopies(Utf8("ours"));
+         },
+         "START", 0},
+        {"the watch switched off meanwhile",
+         [](FakeClipboard& c, TQRCode& q) {
+             c.OtherProgramCopies(Utf8("one"));
+             q.SetClipWatch(false);
+         },
+         "START", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto clipboard = std::make_shared<FakeClipboard>();
+        TQRCode q(clipboard);
+        q.SetCode("START");
+        int changes = 0;
+        q.SetOnChangedCode([&](TQRCode*, bool watch) { changes += watch; });
+        q.SetClipWatch(true);
+        {
+            const WatchHold outer(q);
+            {
+                const WatchHold inner(q); // holds nest: the inner release takes nothing
+                c.whileHeld(*clipboard, q);
+            }
+            QCoreApplication::processEvents();
+            EXPECT_EQ(q.Code(), "START");
+            EXPECT_TRUE(q.WatchHeld());
+        }
+        EXPECT_FALSE(q.WatchHeld());
+        EXPECT_EQ(q.Code(), "START"); // not under the code that held it: from the event loop
+        QCoreApplication::processEvents();
+        EXPECT_EQ(q.Code(), c.after);
+        EXPECT_EQ(changes, c.changes);
+    }
+}
+
+TEST(ClipboardWatch, AChangeWhileOneIsTakenWaitsForItAndComesAfter) {
+    // the host shows a box while it takes a change (a hold of its own); a copy made meanwhile
+    // is taken after the first change is done, not inside it
+    auto clipboard = std::make_shared<FakeClipboard>();
+    TQRCode q(clipboard);
+    std::vector<std::string> taken;
+    q.SetOnChangedCode([&](TQRCode* s, bool) {
+        taken.push_back(s->Code());
+        if (taken.size() == 1) {
+            const WatchHold box(q);
+            clipboard->OtherProgramCopies(Utf8("during"));
+            EXPECT_EQ(taken.size(), 1u);
+        }
+    });
+    q.SetClipWatch(true);
+    clipboard->OtherProgramCopies(Utf8("first"));
+    EXPECT_EQ(taken, (std::vector<std::string>{"first"}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(taken, (std::vector<std::string>{"first", "during"}));
+
+    // a change still waiting when the component goes is dropped with it
+    {
+        TQRCode gone(clipboard);
+        gone.SetClipWatch(true);
+        gone.HoldWatch();
+        clipboard->OtherProgramCopies(Utf8("late"));
+        gone.ReleaseWatch();
+    }
+    QCoreApplication::processEvents(); // nothing left to run on the component
 }
 
 TEST(ClipboardWatch, FollowsTheHandlerAndTheComponentsLife) {

@@ -5,12 +5,11 @@
 #include "component/picture/imagefiles.h"
 #include "shared/cp932.h"
 #include "tests/component/symbol_picture.h"
+#include "tests/support/run_program.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <cmath>
@@ -23,6 +22,7 @@ namespace {
 using namespace zarvo::component;
 using namespace zarvo::component::picture_test;
 using zarvo::shared::QStringToCp932;
+using zarvo::testsupport::RunProgram;
 
 struct Sample {
     QString name; // file name without extension
@@ -30,30 +30,6 @@ struct Sample {
     std::string data;
     int version, pixels;
 };
-
-// Runs a program to its end; fails the test when it cannot start, times out or fails.
-QString RunProgram(const QString& program, const QStringList& arguments, const QString& home) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForStarted(30000)) {
-        ADD_FAILURE() << program.toStdString() << " does not start: " << process.errorString().toStdString();
-        return QString();
-    }
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << program.toStdString() << " did not finish in 3 minutes";
-        return QString();
-    }
-    const QString output = QString::fromUtf8(process.readAllStandardOutput());
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0) << program.toStdString() << ": "
-                                     << QString::fromUtf8(process.readAllStandardError()).toStdString();
-    return output;
-}
 
 Metafile SymbolMetafile(zarvo::encoder::SymbolEncoder& enc, const Sample& sample) {
     EncodeSymbol(enc, sample.data, sample.version);
@@ -155,12 +131,7 @@ TEST(LibreOffice, ConvertsOurMetafilesToTheSymbolAndItsComment) {
         ASSERT_FALSE(page.isNull()) << what << ": no PNG";
         // Decoded from the whole A4 page, at the picture's natural size (96 dpi)
         const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
-        ZXing::DecodeHints hints;
-        hints.setFormats(ZXing::BarcodeFormat::QRCode);
-        const ZXing::Result result =
-            ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                                static_cast<int>(gray.bytesPerLine())},
-                               hints);
+        const ZXing::Result result = zarvo::testsupport::ReadQrCode(gray);
         ASSERT_TRUE(result.isValid()) << what << ": zxing finds no symbol";
         EXPECT_EQ(std::vector<uint8_t>(result.bytes().begin(), result.bytes().end()), BytesOf(s.data))
             << what;

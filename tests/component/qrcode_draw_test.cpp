@@ -3,7 +3,12 @@
 #include "component/qrcode.h"
 #include "tests/component/qrcode_test_support.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace zarvo::component {
 namespace {
@@ -459,6 +464,33 @@ TEST(Drawing, MetafilesAreNeitherTurnedNorMirrored) {
     }
 }
 
+// The main symbol's comments are in the window-text colour: black in every picture, whatever
+// colours the desktop gives its widgets.
+TEST(Drawing, CommentsStayBlackUnderADarkDesktopPalette) {
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark(QColor(45, 45, 45));
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    QGuiApplication::setPalette(dark);
+    for (TPictures picture : {picBMP, picEMF}) {
+        SCOPED_TRACE(picture);
+        TQRCode q;
+        SetUpAsMainSymbol(q, 20);
+        q.SetCode("Zarvo");
+        q.SetCommentUp("Zarvo");
+        q.SetSymbolPicture(picture);
+        q.SetSymbolEnabled(true);
+        ASSERT_TRUE(q.SymbolDisped());
+        const auto* metafile = std::get_if<Metafile>(&q.Picture());
+        const QImage image = metafile ? metafile->ToImage() : BitmapOf(q).ToImage();
+        int darkest = 255; // in the upper space, where only the comment is drawn
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < image.width(); ++x)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        EXPECT_LT(darkest, 64); // the palette's text colour is near white
+    }
+    QGuiApplication::setPalette(saved);
+}
+
 TEST(Drawing, AMetafileStoppedEarlyKeepsWhatWasDrawn) {
     TQRCode q;
     q.SetSymbolEnabled(false);
@@ -553,6 +585,39 @@ TEST(Drawing, PicturesTooLargeAreRefusedBeforeAllocating) {
     EXPECT_FALSE(q.SymbolDisped());
     EXPECT_TRUE(std::holds_alternative<std::monostate>(q.Picture()));
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST(Drawing, APictureTheMemoryCannotHoldIsNotShown) {
+    // An address space only 64 MiB larger than what the process holds now: a 400 MB picture,
+    // well under the limit, cannot be had
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    ASSERT_GT(pages, 0);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    rlimit tight = old;
+    tight.rlim_cur =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{64} << 20);
+    TQRCode q;
+    q.SetSymbolEnabled(false);
+    q.SetCode("X");
+    q.SetWidth(10000);
+    q.SetHeight(10000);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    q.SetSymbolEnabled(true);
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_FALSE(q.SymbolDisped());
+    EXPECT_EQ(q.LastDrawFailure(), TDrawFailure::NoMemory);
+    EXPECT_FALSE(q.PictureTooLarge());
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(q.Picture()));
+
+    q.SetWidth(49); // with room again it draws
+    q.SetHeight(49);
+    q.Redraw();
+    EXPECT_TRUE(q.SymbolDisped());
+    EXPECT_EQ(q.LastDrawFailure(), TDrawFailure::None);
+}
+#endif
 
 TEST(Drawing, TheDrawnSymbolDecodesToTheData) {
     TQRCode q;

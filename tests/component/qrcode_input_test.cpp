@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -225,13 +226,31 @@ TEST_F(DataFiles, SavingWritesExactlyTheDataBytes) {
     loaded.LoadDataFromFile(path);
     EXPECT_EQ(loaded.Data(), "short");
 
-    try {
-        q.SaveDataToFile(Path("no-such-dir/out.bin"));
-        ADD_FAILURE() << "saved";
-    } catch (const DataFileError& e) {
-        EXPECT_NE(std::string(e.what()).find("no-such-dir/out.bin"), std::string::npos) << e.what();
+    // Refused without touching the file: a pipe nobody reads would block the window for ever
+    const std::string readOnly = Path("read-only.bin");
+    { std::ofstream(readOnly) << "kept"; }
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    const int reader = ::open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK); // a fault fails, not hangs
+    const struct {
+        std::string path;
+        const char* reason;
+    } refused[] = {
+        {Path("no-such-dir/out.bin"), "No such file or directory"},
+        {Path(""), "Is a directory"},
+        {readOnly, "Permission denied"},
+        {Path("fifo"), "not a regular file"},
+    };
+    for (const auto& c : refused) {
+        try {
+            q.SaveDataToFile(c.path);
+            ADD_FAILURE() << c.path << ": saved";
+        } catch (const DataFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "cannot write \"" + c.path + "\": " + c.reason);
+        }
     }
-    EXPECT_THROW(q.SaveDataToFile(Path("")), DataFileError); // a directory
+    EXPECT_EQ(Read(readOnly), "kept");
+    ::close(reader);
 }
 
 } // namespace

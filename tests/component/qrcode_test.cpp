@@ -447,5 +447,37 @@ TEST(TQRCode, PbmListsTheLastDivisionWithoutDrawing) {
     EXPECT_EQ(q.PBM().size(), 3u);
 }
 
+// Changes made with drawing off leave the last drawing's division, which may not cover the data.
+TEST(TQRCode, PbmListsNothingOfADivisionMadeForOtherData) {
+    const auto symbols = [](const std::vector<std::string>& pbm) { return (pbm.size() - 3) / (2 + 29); };
+    const struct {
+        const char* what;
+        std::function<void(TQRCode&)> change;
+        size_t symbols;
+    } cases[] = {
+        {"data grew", // listed "A", "B", "CDEFGHI" and dropped "JKL"
+         [](TQRCode& q) {
+             q.SetCount(3);
+             q.SetCode("ABCDEFGHIJKL");
+         },
+         0},
+        {"count raised", [](TQRCode& q) { q.SetCount(3); }, 0},
+        {"data of the same length", [](TQRCode& q) { q.SetCode("XY"); }, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TQRCode q;
+        q.SetCode("ABCDEFGHI");
+        q.SetCount(3);
+        q.SetCode("AB"); // 2 pieces: offsets 0, 1, 2, and 9 left from the first division
+        ASSERT_EQ(q.Encoder().PieceOffsets[3], 9);
+        q.SetSymbolEnabled(false);
+        c.change(q);
+        EXPECT_EQ(symbols(q.PBM()), c.symbols);
+        q.SetSymbolEnabled(true);
+        EXPECT_EQ(symbols(q.PBM()), static_cast<size_t>(q.Count()));
+    }
+}
+
 } // namespace
 } // namespace zarvo::component

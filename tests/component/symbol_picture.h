@@ -8,9 +8,9 @@
 #include "component/picture/canvas.h"
 #include "component/picture/picture.h"
 #include "encoder/encoder.h"
+#include "tests/support/read_qr.h"
 
 #include <QImage>
-#include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -91,13 +91,7 @@ inline SymbolLayout PaintSymbol(Canvas& canvas, const encoder::SymbolEncoder& en
 
 // The bytes zxing-cpp reads from the image; empty when it finds no QR code.
 inline std::vector<uint8_t> ZxingBytes(const QImage& image) {
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    const ZXing::Result result =
-        ZXing::ReadBarcode({gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
-                            static_cast<int>(gray.bytesPerLine())},
-                           hints);
+    const ZXing::Result result = testsupport::ReadQrCode(image);
     if (!result.isValid())
         return std::vector<uint8_t>();
     return std::vector<uint8_t>(result.bytes().begin(), result.bytes().end());

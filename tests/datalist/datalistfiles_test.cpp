@@ -1,12 +1,21 @@
 #include "datalist/datalistfiles.h"
 #include "datalist/objectstream.h"
 #include "shared/filewrite.h"
+#include "tests/support/in_child.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
+#include <sched.h>
 #include <sstream>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,12 +99,18 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
         std::function<void(const TempDir&)> files;
         bool datFound;
         Lines codes, ups, downs;
+        Lines refused; // the comment files set aside, with their line counts
     } cases[] = {
-        {"nothing there", [](const TempDir&) {}, false, none, none, none},
+        {"nothing there", [](const TempDir&) {}, false, none, none, none, none},
         {"comments without symbol strings", [](const TempDir& d) { Write(d / kUpFile, "a\r\nb\r\n"); }, false,
-         none, none, none},
-        {"an empty list", [](const TempDir& d) { Write(d / kDatFile, Dat({})), Write(d / kUpFile, "a\r\n"); },
-         true, none, none, none},
+         none, none, none, none},
+        {"an empty list",
+         [](const TempDir& d) { Write(d / kDatFile, Dat({})), Write(d / kUpFile, "a\r\n"); },
+         true,
+         none,
+         none,
+         none,
+         {"ZarvoUp.txt 1"}},
         {"all three matching",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A", "B"}));
@@ -105,7 +120,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A", "B"},
          {"up A", "up B"},
-         {"", "down B"}},
+         {"", "down B"},
+         none},
         {"one comment line short",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A", "B", "C"}));
@@ -115,7 +131,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A", "B", "C"},
          {"", "", ""},
-         {"x", "y", "z"}},
+         {"x", "y", "z"},
+         {"ZarvoUp.txt 2"}},
         {"one comment line too many",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A"}));
@@ -124,7 +141,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A"},
          {""},
-         {""}},
+         {""},
+         {"ZarvoUp.txt 2"}},
         {"comment files missing or a directory",
          [](const TempDir& d) {
              Write(d / kDatFile, Dat({"A"}));
@@ -133,7 +151,8 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
          true,
          {"A"},
          {""},
-         {""}},
+         {""},
+         {"ZarvoDn.txt -1"}},
     };
     for (const auto& c : cases) {
         const TempDir dir;
@@ -144,6 +163,10 @@ TEST(LoadDataListFiles, TakesCommentsOnlyWhenTheyMatchTheSymbolStrings) {
         EXPECT_EQ(loaded.List.Codes(), c.codes) << c.what;
         EXPECT_EQ(loaded.List.Ups(), c.ups) << c.what;
         EXPECT_EQ(loaded.List.Downs(), c.downs) << c.what;
+        Lines refused;
+        for (const RefusedCommentFile& r : loaded.RefusedComments)
+            refused.push_back(std::string(r.Name) + " " + std::to_string(r.Lines));
+        EXPECT_EQ(refused, c.refused) << c.what;
     }
 }
 
@@ -282,22 +305,210 @@ TEST(SaveDataListFiles, LeavesTheOldSetWholeWhenAFileCannotBeWritten) {
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{kDatFile, kDownFile, kUpFile}));
 }
 
-TEST(BackupDataListFiles, CopiesTheFilesThatExist) {
+// Two lists of the same length whose files all differ, so that any mix of their files reads as
+// neither: the comments would go with the wrong items.
+DataList OldList() {
+    DataList list;
+    list.Append("A", "up A", "down A");
+    list.Append("B", "up B", "down B");
+    return list;
+}
+
+DataList NewList() {
+    DataList list;
+    list.Append("B", "new up B", "new down B");
+    list.Append("A", "new up A", "new down A");
+    return list;
+}
+
+// The items as "code: up / down" lines, so that a mix of two sets shows in a failure.
+std::string Shown(const DataList& list) {
+    std::string text;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        text += list.Code(i) + ": " + list.Up(i) + " / " + list.Down(i) + "\n";
+    return text;
+}
+
+// A hook that kills the process at the given point, or at the n-th point reached.
+shared::SetHooks KillAt(const std::string& point, int nth = -1) {
+    auto reached = std::make_shared<int>(0);
+    return {{}, [point, nth, reached](const std::string& at) {
+                if (at == point || (*reached)++ == nth)
+                    ::raise(SIGKILL);
+            }};
+}
+
+// The close killed at each point of its save (the process ends there, as with kill -9 or a
+// crash), then the start killed at each point of its recovery, then a start that runs: it reads
+// a whole set, the old or the new one, and nothing the save made is left beside the files.
+TEST(SaveDataListFiles, AStartAfterASaveKilledAtAnyPointReadsOneWholeSet) {
+    const struct {
+        const char* point;
+        bool newSet;
+        shared::SetRecovery recovered;
+    } cases[] = {
+        {"written ZarvoUp.txt", false, shared::SetRecovery::None},
+        {"written ZarvoDn.txt", false, shared::SetRecovery::None},
+        {"written Zarvo.dat", false, shared::SetRecovery::None},
+        {"kept ZarvoUp.txt", false, shared::SetRecovery::None},
+        {"kept ZarvoDn.txt", false, shared::SetRecovery::None},
+        {"kept Zarvo.dat", false, shared::SetRecovery::None},
+        {"journal beside", false, shared::SetRecovery::None},
+        {"journal in place", true, shared::SetRecovery::Finished},
+        {"renamed ZarvoUp.txt", true, shared::SetRecovery::Finished},
+        {"renamed ZarvoDn.txt", true, shared::SetRecovery::Finished},
+        {"renamed Zarvo.dat", true, shared::SetRecovery::Finished},
+        {"originals removed", true, shared::SetRecovery::Finished},
+        {"journal removed", true, shared::SetRecovery::None},
+    };
+    // Every point the save passes has its row
+    std::vector<std::string> points, rows;
+    {
+        const TempDir dir;
+        SaveDataListFiles(dir.Path(), OldList());
+        SaveDataListFiles(dir.Path(), NewList(), {{}, [&](const std::string& p) { points.push_back(p); }});
+    }
+    for (const auto& c : cases)
+        rows.push_back(c.point);
+    EXPECT_EQ(points, rows);
+
+    const std::vector<std::string> threeFiles = {kDatFile, kDownFile, kUpFile};
+    for (const auto& c : cases) {
+        for (int recoveryStop = 0;; ++recoveryStop) {
+            SCOPED_TRACE(std::string(c.point) + ", then the start killed at its point " +
+                         std::to_string(recoveryStop));
+            const TempDir dir;
+            SaveDataListFiles(dir.Path(), OldList());
+            ASSERT_TRUE(testsupport::KilledInChild(
+                [&] { SaveDataListFiles(dir.Path(), NewList(), KillAt(c.point)); }));
+
+            // A start killed while it completes the set: the set must stay recoverable
+            const shared::SetHooks stop = KillAt("", recoveryStop);
+            const bool startKilled = testsupport::KilledInChild([&] {
+                shared::RecoverFileSet(dir / kJournalFile, {dir / kUpFile, dir / kDownFile, dir / kDatFile},
+                                       shared::FileSync::Yes, stop);
+            });
+
+            const LoadedDataList loaded = LoadDataListFiles(dir.Path());
+            EXPECT_EQ(loaded.StreamError, "");
+            EXPECT_TRUE(loaded.RefusedComments.empty());
+            EXPECT_EQ(Shown(loaded.List), Shown(c.newSet ? NewList() : OldList()));
+            if (recoveryStop == 0) {
+                EXPECT_EQ(static_cast<int>(loaded.Recovered), static_cast<int>(c.recovered));
+            }
+            EXPECT_EQ(Entries(dir.Path()), threeFiles);
+
+            if (!startKilled)
+                break;
+        }
+    }
+}
+
+bool WriteProcFile(const char* path, const std::string& text) {
+    std::ofstream out(path);
+    out << text;
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+// Mounts a tmpfs over dir, seen by this process alone (a mount namespace of its own; without root,
+// inside a user namespace). "" when mounted, else why not.
+std::string MountSmallFileSystem(const std::string& dir, const std::string& options) {
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(CLONE_NEWNS) != 0) {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            return "skipped: no mount namespace (" + std::string(std::strerror(errno)) + ")";
+        if (!WriteProcFile("/proc/self/setgroups", "deny") ||
+            !WriteProcFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+            !WriteProcFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+            return "skipped: no user namespace";
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) != 0)
+        return "skipped: cannot mount a tmpfs (" + std::string(std::strerror(errno)) + ")";
+    return std::string();
+}
+
+// The disk fills up (or the file size limit is reached) while the close writes the data list:
+// the error names the file that could not be written, and the old set stays whole, nothing of the
+// new one beside it.
+TEST(SaveDataListFiles, AFullDiskKeepsTheOldSetWhole) {
+    DataList big; // a "Zarvo.dat" of about 90 KiB, comments of a few bytes
+    for (int i = 0; i < 300; ++i)
+        big.Append(std::to_string(i) + std::string(300, 'x'), "", "");
+    const struct {
+        const char* what;
+        std::string mountOptions; // "": no file system of its own
+        rlim_t sizeLimit;         // 0: none
+        const char* failing;
+        const char* reason;
+    } cases[] = {
+        {"the file system full while Zarvo.dat is written", "size=64k", 0, kDatFile,
+         "No space left on device"},
+        // the root, 3 files, 3 new files, 3 links to the old ones: no inode left for the journal
+        {"no inode left for the journal", "size=1m,nr_inodes=10", 0, kJournalFile, "No space left on device"},
+        {"the file size limit reached while Zarvo.dat is written", "", 32 * 1024, kDatFile, "File too large"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir;
+        const std::string outcome = testsupport::TextFromChild([&] {
+            if (!c.mountOptions.empty()) {
+                if (std::string refusal = MountSmallFileSystem(dir.Path(), c.mountOptions); !refusal.empty())
+                    return refusal;
+            }
+            SaveDataListFiles(dir.Path(), OldList());
+            if (c.sizeLimit != 0) {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{c.sizeLimit, c.sizeLimit};
+                if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                    return std::string("skipped: no size limit");
+            }
+            std::string result;
+            try {
+                SaveDataListFiles(dir.Path(), big);
+                result = "saved";
+            } catch (const shared::FileWriteError& e) {
+                result = e.what();
+            }
+            const LoadedDataList loaded = LoadDataListFiles(dir.Path());
+            result += loaded.List == OldList() ? " | old set" : " | not the old set";
+            for (const std::string& name : Entries(dir.Path()))
+                result += " " + name;
+            return result;
+        });
+        if (outcome.rfind("skipped: ", 0) == 0) {
+            std::cout << c.what << ": " << outcome << "\n";
+            continue;
+        }
+        EXPECT_EQ(outcome, "cannot write \"" + (dir / c.failing) + "\": " + c.reason +
+                               " | old set Zarvo.dat ZarvoDn.txt ZarvoUp.txt")
+            << c.what;
+    }
+}
+
+TEST(BackupDataListFile, CopiesTheFileWhenItExists) {
     const TempDir dir;
-    EXPECT_EQ(BackupDataListFiles(dir.Path()), std::vector<std::string>());
+    const auto backUpAll = [&dir] {
+        std::vector<std::string> written;
+        for (const char* name : {kDatFile, kUpFile, kDownFile})
+            if (std::string backup = BackupDataListFile(dir.Path(), name); !backup.empty())
+                written.push_back(backup);
+        return written;
+    };
+    EXPECT_EQ(backUpAll(), std::vector<std::string>());
 
     Write(dir / kDatFile, "not even a stream");
     Write(dir / kDownFile, "down\r\n");
     Write(dir / "ZarvoDn.txt.bak", "an older backup that is longer");
-    EXPECT_EQ(BackupDataListFiles(dir.Path()),
-              (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
+    EXPECT_EQ(backUpAll(), (std::vector<std::string>{dir / "Zarvo.dat.bak", dir / "ZarvoDn.txt.bak"}));
     EXPECT_EQ(Read(dir / "Zarvo.dat.bak"), "not even a stream");
     EXPECT_EQ(Read(dir / "ZarvoDn.txt.bak"), "down\r\n");
 
     fs::remove(dir / kDatFile);
     fs::create_directory(dir / kDatFile);
     try {
-        BackupDataListFiles(dir.Path());
+        BackupDataListFile(dir.Path(), kDatFile);
         ADD_FAILURE() << "no error";
     } catch (const shared::FileWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "cannot write \"" + (dir / "Zarvo.dat.bak") + "\": Is a directory");

@@ -100,5 +100,97 @@ TEST(DataList, RefusesBadIndicesAndUnevenListsWithoutChange) {
     EXPECT_EQ(list.Downs(), (std::vector<std::string>{"3", "4"}));
 }
 
+TEST(DataList, ANewItemGoesDirectlyAfterTheCurrentOne) {
+    const struct {
+        std::vector<std::string> start;
+        int32_t current;
+        std::string code;
+        int32_t index;
+        bool inserted;
+        std::vector<std::string> codes;
+    } cases[] = {
+        {{}, -1, "X", 0, true, {"X"}},
+        {{}, 3, "X", 0, true, {"X"}}, // a stale current index in an empty list
+        {{"A", "B", "C"}, 1, "X", 2, true, {"A", "B", "X", "C"}},
+        {{"A", "B", "C"}, 2, "X", 3, true, {"A", "B", "C", "X"}},
+        {{"A", "B", "C"}, -1, "X", 0, true, {"X", "A", "B", "C"}},
+        {{"A", "B", "C"}, 9, "X", 3, true, {"A", "B", "C", "X"}},
+        {{"A", "B", "C"}, INT32_MAX, "X", 3, true, {"A", "B", "C", "X"}},
+        // an equal symbol string is selected, never stored twice; letter case counts
+        {{"A", "B", "C"}, 0, "C", 2, false, {"A", "B", "C"}},
+        {{"A", "B", "C"}, 0, "b", 1, true, {"A", "b", "B", "C"}},
+    };
+    for (const auto& c : cases) {
+        DataList list = Items(c.start);
+        const DataList::Placement placed =
+            list.SelectOrInsert(c.current, c.code, c.code + "-up", c.code + "-dn");
+        EXPECT_EQ(placed.Index, c.index) << c.code << " after " << c.current;
+        EXPECT_EQ(placed.Inserted, c.inserted) << c.code << " after " << c.current;
+        EXPECT_EQ(list, Items(c.codes)) << c.code << " after " << c.current;
+    }
+}
+
+TEST(DataList, DeletingSelectsTheNeighbourAndMovingStopsAtTheEnds) {
+    const struct {
+        std::vector<std::string> start;
+        int32_t index;
+        int32_t next;
+        std::vector<std::string> codes;
+    } deletes[] = {
+        {{"A", "B", "C"}, 0, 0, {"B", "C"}},
+        {{"A", "B", "C"}, 1, 1, {"A", "C"}},
+        {{"A", "B", "C"}, 2, 1, {"A", "B"}}, // the last: the new last
+        {{"A"}, 0, -1, {}},
+    };
+    for (const auto& c : deletes) {
+        DataList list = Items(c.start);
+        EXPECT_EQ(list.DeleteItem(c.index), c.next) << c.index;
+        EXPECT_EQ(list, Items(c.codes)) << c.index;
+    }
+
+    const struct {
+        int32_t index;
+        bool up;
+        int32_t to;
+        std::vector<std::string> codes;
+    } moves[] = {
+        {1, true, 0, {"B", "A", "C"}},  {1, false, 2, {"A", "C", "B"}}, {0, true, 0, {"A", "B", "C"}},
+        {2, false, 2, {"A", "B", "C"}}, {2, true, 1, {"A", "C", "B"}},
+    };
+    for (const auto& c : moves) {
+        DataList list = Items({"A", "B", "C"});
+        EXPECT_EQ(list.MoveItem(c.index, c.up), c.to) << c.index << (c.up ? " up" : " down");
+        EXPECT_EQ(list, Items(c.codes)) << c.index << (c.up ? " up" : " down");
+    }
+    DataList one = Items({"A"});
+    EXPECT_EQ(one.MoveItem(0, true), 0);
+    EXPECT_EQ(one.MoveItem(0, false), 0);
+    EXPECT_THROW(one.MoveItem(1, true), std::out_of_range);
+}
+
+TEST(DataList, ReorderTakesEveryItemOnceAndWhole) {
+    DataList list = Items({"A", "B", "C"});
+    list.Reorder({2, 0, 1});
+    EXPECT_EQ(list, Items({"C", "A", "B"}));
+    const std::vector<int32_t> bad[] = {{0, 1}, {0, 1, 1}, {0, 1, 3}, {0, -1, 2}, {0, 1, 2, 0}};
+    for (const auto& order : bad) {
+        EXPECT_THROW(list.Reorder(order), std::invalid_argument);
+        EXPECT_EQ(list, Items({"C", "A", "B"}));
+    }
+}
+
+TEST(DataList, TheReturnedRowIsBroughtIntoTheList) {
+    // the data list window hands back its current row - 1; rows may have been deleted meanwhile
+    const struct {
+        int32_t count, returned, index;
+    } cases[] = {{0, 0, -1}, {0, 5, -1}, {3, 0, 0}, {3, 2, 2}, {3, 3, 2}, {3, 99, 2}, {3, -1, 0}};
+    for (const auto& c : cases) {
+        DataList list;
+        for (int32_t i = 0; i < c.count; ++i)
+            list.Append(std::to_string(i), "", "");
+        EXPECT_EQ(list.ReturnIndex(c.returned), c.index) << c.count << " items, returned " << c.returned;
+    }
+}
+
 } // namespace
 } // namespace zarvo::datalist

@@ -413,3 +413,87 @@ TEST_F(ParamFileTest, UnreadableFileIsReportedAndLinesKept) {
         EXPECT_EQ(LinesOf(p), std::vector<std::string>{"kept"});
     }
 }
+
+// A settings file damaged by hand or by another program: the file loads whole, every good key
+// reads as written, and every bad one gives the store's own message, which names the key or quotes
+// the value (a value of megabytes only by its start, so that a message box can show it).
+TEST_F(ParamFileTest, ADamagedFileLoadsAndEachBadKeyGivesItsMessage) {
+    const std::string notAnInteger = "\x82\xCD\x90\xAE\x90\x94\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82"
+                                     "\xB9\x82\xF1"; // は整数ではありません
+    const std::string huge(10 * 1000 * 1000, '9');
+    // The 100 bytes a long value is quoted by do not end inside a double-byte character
+    std::string file = "Zarvo header line without equals\r\n";
+    file += std::string(10 * 1000 * 1000, 'L') + "\r\n"; // a line of 10 MB without "="
+    file += "Version=abc\r\n";
+    file += "ClipWatch=true\r\n";
+    file += "Huge=" + huge + "\r\n";
+    file += "Overflow=2147483648\r\n";
+    file += "Empty=\r\n";
+    file += "NoEqualsHere\r\n";
+    file += "Kana=x";
+    for (int i = 0; i < 100; ++i)
+        file += "\x83\x41";
+    file += "\r\n";
+    file += "Good=7\r\n";
+    file += "Flag=False\r\n";
+    WriteFile(Path("zarvo.ini"), file);
+
+    TParameter p = StoreFor("zarvo.ini");
+    p.Load();
+    ASSERT_EQ(p.Count(), 11);
+    EXPECT_EQ(p.Lines(1).size(), 10u * 1000 * 1000);
+
+    enum Read { Integer, Boolean, String };
+    std::string quotedKana = "x";
+    for (int i = 0; i < 49; ++i) // 1 + 49 x 2 = 99 bytes: the next character would pass 100
+        quotedKana += "\x83\x41";
+    const struct {
+        std::string key;
+        Read read;
+        std::string result; // the value read, or the message
+    } cases[] = {
+        {"Missing", Integer, "Name 'Missing' is not found in parameters."},
+        {"Version", Integer, "'abc' " + notAnInteger},
+        {"ClipWatch", Boolean, "Value of ClipWatch 'true' is not Boolean Type."},
+        {"Huge", Integer, "'" + huge.substr(0, 100) + "...' " + notAnInteger},
+        {"Huge", Boolean, "Value of Huge '" + huge.substr(0, 100) + "...' is not Boolean Type."},
+        {"Overflow", Integer, "'2147483648' " + notAnInteger},
+        {"Empty", String, "Name 'Empty' is not found in parameters."},
+        {"NoEqualsHere", String, "Name 'NoEqualsHere' is not found in parameters."},
+        {"Kana", Integer, "'" + quotedKana + "...' " + notAnInteger},
+        {"Good", Integer, "7"},
+        {"flag", Boolean, "False"},
+    };
+    for (const auto& c : cases) {
+        std::string result;
+        try {
+            switch (c.read) {
+            case Integer:
+                result = std::to_string(p.ReadInteger(c.key));
+                break;
+            case Boolean:
+                result = p.ReadBool(c.key) ? "True" : "False";
+                break;
+            case String:
+                result = p.ReadString(c.key);
+                break;
+            }
+        } catch (const std::exception& e) {
+            result = e.what();
+        }
+        EXPECT_EQ(result, c.result) << c.key.substr(0, 20);
+    }
+    // The value a program may still want is kept whole
+    try {
+        p.ReadInteger("Huge");
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Text(), huge);
+    }
+
+    // Saved back line for line, the damaged lines too
+    p.WriteInteger("Version", 3);
+    p.Save();
+    std::string expected = file;
+    expected.replace(expected.find("Version=abc"), 11, "Version=3");
+    EXPECT_EQ(ReadFile(Path("zarvo.ini")), expected);
+}

@@ -9,11 +9,9 @@ namespace {
 
 using namespace zarvo::component;
 
-QRgb PaletteColor(QPalette::ColorRole role) {
-    return QGuiApplication::palette().color(QPalette::Active, role).rgb();
-}
-
-TEST(Color, PlainValuesAreBgrAndSystemColoursResolve) {
+// System colours come from the fixed default table: a dark desktop palette must not turn the
+// window-text colour of the comments white in pictures, files and prints.
+TEST(Color, PlainValuesAreBgrAndSystemColoursIgnoreThePalette) {
     const struct {
         TColor color;
         QRgb rgb;
@@ -22,18 +20,26 @@ TEST(Color, PlainValuesAreBgrAndSystemColoursResolve) {
         {0x0000FF00, qRgb(0, 255, 0)},
         {0x00FF0000, qRgb(0, 0, 255)},
         {0x00123456, qRgb(0x56, 0x34, 0x12)},
-        {clWindowText, PaletteColor(QPalette::WindowText)},
-        {static_cast<TColor>(0x80000005u), PaletteColor(QPalette::Base)},   // window
-        {static_cast<TColor>(0x8000000Fu), PaletteColor(QPalette::Button)}, // button face
-        {static_cast<TColor>(0x8000001Bu), qRgb(166, 202, 240)},            // no role: Windows default
-        {static_cast<TColor>(0x800000FFu), qRgb(0, 0, 0)},                  // unknown index
+        {clWindowText, qRgb(0, 0, 0)},
+        {static_cast<TColor>(0x80000005u), qRgb(255, 255, 255)}, // window
+        {static_cast<TColor>(0x8000000Fu), qRgb(212, 208, 200)}, // button face
+        {static_cast<TColor>(0x8000001Bu), qRgb(166, 202, 240)}, // gradient active caption
+        {static_cast<TColor>(0x800000FFu), qRgb(0, 0, 0)},       // unknown index
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ResolveColor(c.color), c.rgb | 0xFF000000u) << std::hex << c.color;
-    EXPECT_EQ(ToColorRef(0x0000FFFF), 0x0000FFFFu);
-    const QRgb text = PaletteColor(QPalette::WindowText);
-    EXPECT_EQ(ToColorRef(clWindowText),
-              static_cast<uint32_t>(qRed(text) | qGreen(text) << 8 | qBlue(text) << 16));
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark(QColor(45, 45, 45));
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    dark.setColor(QPalette::Base, QColor(20, 20, 20));
+    dark.setColor(QPalette::Button, QColor(60, 60, 60));
+    for (const QPalette& palette : {saved, dark}) {
+        QGuiApplication::setPalette(palette);
+        for (const auto& c : cases)
+            EXPECT_EQ(ResolveColor(c.color), c.rgb | 0xFF000000u) << std::hex << c.color;
+        EXPECT_EQ(ToColorRef(0x0000FFFF), 0x0000FFFFu);
+        EXPECT_EQ(ToColorRef(static_cast<TColor>(0x80000005u)), 0x00FFFFFFu);
+        EXPECT_EQ(ToColorRef(clWindowText), 0u);
+    }
+    QGuiApplication::setPalette(saved);
 }
 
 } // namespace

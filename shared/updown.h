@@ -1,6 +1,7 @@
-// The up/down arrow control of an edit box: a position within a range that each arrow click
-// steps by one, shown in the associated edit box. Only the user's clicks are signalled; the
-// program sets the position silently.
+// The up/down arrow control: a position within a range that each arrow click steps by one, shown
+// in the associated edit box when there is one (arrows without one only count their clicks). Only
+// the user's clicks are signalled; the program sets the position silently. The arrows are the
+// children "Up" and "Down"; held down, they repeat.
 #pragma once
 
 #include <QWidget>
@@ -8,7 +9,7 @@
 class QLineEdit;
 class QToolButton;
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 class TUpDown : public QWidget {
     Q_OBJECT
@@ -21,7 +22,8 @@ class TUpDown : public QWidget {
     int Position() const { return position_; }
     // Clamped into the range; shown in the associated edit box. Signals nothing.
     void SetPosition(int value);
-    // The edit box that shows the position; its Up and Down keys click the arrows.
+    // The edit box that shows the position; its Up and Down keys click the arrows, and leaving it
+    // shows the position again in place of a number typed without Return.
     void SetAssociate(QLineEdit* edit);
     // The position the edit box's text asks for, within the range: a number above the range gives
     // Max, below it Min; a text that is no number keeps the position. Shows the result.
@@ -47,4 +49,4 @@ class TUpDown : public QWidget {
     QToolButton* down_;
 };
 
-} // namespace zarvo::app
+} // namespace zarvo::shared

@@ -1,11 +1,12 @@
-#include "app/updown.h"
+#include "shared/updown.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <algorithm>
 
-namespace zarvo::app {
+namespace zarvo::shared {
 
 TUpDown::TUpDown(int min, int max, int position, QWidget* parent)
     : QWidget(parent), min_(min), max_(max), position_(std::clamp(position, min, max)),
@@ -17,6 +18,8 @@ TUpDown::TUpDown(int min, int max, int position, QWidget* parent)
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::pressed, this, &TUpDown::Pressed);
     }
+    up_->setObjectName(QStringLiteral("Up"));
+    down_->setObjectName(QStringLiteral("Down"));
     up_->setAccessibleName(QStringLiteral("+"));
     down_->setAccessibleName(QStringLiteral("-"));
     connect(up_, &QToolButton::clicked, this, [this] { Step(true); });
@@ -60,6 +63,14 @@ void TUpDown::Show() {
 }
 
 bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == associate_ && event->type() == QEvent::FocusOut) {
+        // Typed text applies only on Return or an arrow: a box left without them shows again the
+        // position in use, which is also what the close saves. Another window taking the focus
+        // for a while leaves the typing alone.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Show();
+    }
     if (watched == associate_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
@@ -77,4 +88,4 @@ void TUpDown::resizeEvent(QResizeEvent*) {
     down_->setGeometry(0, half, width(), height() - half);
 }
 
-} // namespace zarvo::app
+} // namespace zarvo::shared
