@@ -352,7 +352,7 @@ def session(plan):
         # the installed icon
         data_dirs = os.path.join(plan["prefix"], "share") + ":/usr/local/share:/usr/share"
         env.update(HOME=home, XDG_RUNTIME_DIR=runtime, XDG_DATA_DIRS=data_dirs, LANG="C.UTF-8")
-        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp")
         lsan = filter(None, (env.get("LSAN_OPTIONS"), "suppressions=" + suppressions))
         env["LSAN_OPTIONS"] = ":".join(lsan)
         env.update({k: os.path.join(home, v) for k, v in extra.items()})
