@@ -460,7 +460,7 @@ void TFrameForm::showEvent(QShowEvent* event) {
     } catch (const std::exception& e) {
         // the window stays unstarted, so its close writes nothing over the files
         starting_ = false;
-        dialogs_.Error(this, QString::fromUtf8("起動できませんでした: ") + QString::fromUtf8(e.what()));
+        dialogs_.Error(this, U("起動できませんでした: ") + ErrorText(e));
     }
 }
 

@@ -48,7 +48,7 @@ void TFrameForm::FormShow() {
         settingsUnreadable_ = true;
         dialogs_.Error(this,
                        U("設定ファイルを読み込めません。設定は初期値で始め、終了時にも保存しません。\n") +
-                           QString::fromUtf8(e.what()));
+                           ErrorText(e));
     }
 
     // the data list files
