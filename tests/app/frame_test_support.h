@@ -10,6 +10,7 @@
 #include "tests/printing/recordingdevice.h"
 #include "tests/support/modal.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -41,12 +42,8 @@ namespace frametest {
 using zarvo::app::TFrameForm;
 using zarvo::app::TUpDown;
 
-inline QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-inline std::string S(const char* utf8) {
-    return zarvo::shared::Utf8ToCp932(utf8);
-}
+using zarvo::testsupport::S;
+using zarvo::testsupport::U;
 
 using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
 using FakeClipboard = zarvo::testsupport::FakeClipboard;

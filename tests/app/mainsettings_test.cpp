@@ -2,6 +2,7 @@
 // value does.
 #include "app/mainsettings.h"
 #include "shared/cp932.h"
+#include "tests/support/text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@ namespace {
 using zarvo::app::MainSettings;
 using zarvo::param::TParameter;
 
-std::string S(const char* utf8) {
-    return zarvo::shared::Utf8ToCp932(utf8);
-}
+using zarvo::testsupport::S;
 
 std::vector<std::string> Lines(const TParameter& store) {
     std::vector<std::string> lines;

@@ -6,6 +6,7 @@
 #include "datalist/sort.h"
 #include "shared/cp932.h"
 #include "tests/datalist/fakehost.h"
+#include "tests/support/text.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -26,12 +27,8 @@
 namespace zarvo::datalist {
 namespace {
 
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-std::string S(const char* utf8) {
-    return shared::Utf8ToCp932(utf8);
-}
+using testsupport::S;
+using testsupport::U;
 
 DataList Items(const std::vector<const char*>& codes) {
     DataList list;

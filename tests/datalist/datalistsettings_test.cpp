@@ -1,14 +1,12 @@
 #include "datalist/datalistsettings.h"
-#include "shared/cp932.h"
+#include "tests/support/text.h"
 
 #include <gtest/gtest.h>
 
 namespace zarvo::datalist {
 namespace {
 
-std::string S(const char* utf8) {
-    return shared::Utf8ToCp932(utf8);
-}
+using testsupport::S;
 
 std::vector<std::string> Lines(const param::TParameter& store) {
     std::vector<std::string> lines;

@@ -14,6 +14,7 @@
 #include "tests/support/japanese_items.h"
 #include "tests/support/modal.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/text.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -34,12 +35,8 @@ using zarvo::testsupport::WithModal;
 using zarvo::component::TQRCode;
 using zarvo::printing::PrintFields;
 
-inline QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-inline std::string S(const char* utf8) {
-    return zarvo::shared::Utf8ToCp932(utf8);
-}
+using zarvo::testsupport::S;
+using zarvo::testsupport::U;
 
 using ScriptedDialogs = zarvo::testsupport::ScriptedDialogs;
 using FakeClipboard = zarvo::testsupport::FakeClipboard;
