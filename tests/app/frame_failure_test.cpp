@@ -199,6 +199,38 @@ int EntryWidth(QComboBox* box, int row) {
     return box->view()->itemDelegate()->sizeHint(option, box->model()->index(row, 0)).width();
 }
 
+// A settings file edited by hand or by another program may hold any number for any key: the window
+// must start on it, draw, and leave a file that starts without a word.
+TEST_F(Failures, AnyNumberForAnyKeyStartsAWindowThatDraws) {
+    Start();
+    AddItem(U("kept"));
+    ASSERT_TRUE(Close());
+    const std::string good = Ini();
+    const char* const keys[] = {"バージョン", "倍率", "表示形式", "誤り訂正レベル", "符号化モード",
+                                "マスクパターン", "上の余白", "右の余白", "コピー方法", "印刷の個数",
+                                "印刷の倍率", "シンボルの色", "印刷時の行間隔", "印刷時の列間隔",
+                                "分割表示する場合のモード", "分割表示する場合の個数",
+                                "分割表示する場合の行当り個数", "FontSize", "FontColor",
+                                "WindowState", "シンボル文字列", "ソート条件", "ソート方向"};
+    for (const char* key : keys) {
+        for (const char* value : {"-2147483648", "-1", "2147483647"}) {
+            WriteBytes(Path("zarvo.ini"), good);
+            zarvo::param::TParameter ini;
+            ini.Open(QFile::encodeName(Path("zarvo")).toStdString());
+            ini.WriteString(S(key), value);
+            ini.Save();
+            for (int run = 0; run < 2; ++run) { // on the edited file, then on what its close wrote
+                dialogs.shown.clear();
+                Start();
+                EXPECT_TRUE(dialogs.shown.empty()) << key << "=" << value << " run " << run;
+                EXPECT_TRUE(form->QRCode1().SymbolDisped()) << key << "=" << value << " run " << run;
+                EXPECT_EQ(form->QRCode1().Code(), "kept") << key << "=" << value;
+                ASSERT_TRUE(Close()) << key << "=" << value;
+            }
+        }
+    }
+}
+
 TEST_F(Failures, ADataFileOfMegabytesOpensBusyAndSaysItDoesNotFit) {
     Start();
     form->resize(1000, 700);
