@@ -26,9 +26,11 @@ QString Local(const std::string& bytes) {
 }
 
 // A stored index that the box does not hold gives the box's first entry.
-void SelectStored(QComboBox* box, int index) {
+// 64 bits: the entry of a stored value is found by adding to it, and a settings file may hold any
+// integer.
+void SelectStored(QComboBox* box, int64_t index) {
     const QSignalBlocker blocker(box);
-    box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? static_cast<int>(index) : 0);
 }
 
 } // namespace
@@ -151,18 +153,18 @@ void TFrameForm::ReportListFiles(const datalist::LoadedDataList& loaded) {
 
 void TFrameForm::PlaceWindow(const MainSettings& s) {
     if (s.HasBounds)
-        shared::PlaceWindow(*this, QRect(s.Left, s.Top, s.Width, s.Height));
+        shared::PlaceWindow(*this, s.Left, s.Top, s.Width, s.Height);
     shared::ShowStoredState(*this, s.WindowState, true);
 }
 
 void TFrameForm::ApplySettings(const MainSettings& s) {
     component::TQRCode& qr = *qr_;
     PlaceWindow(s);
-    SelectStored(ComboBox2, s.Emode + 1);
+    SelectStored(ComboBox2, int64_t{s.Emode} + 1);
     qr.SetEmode(ComboBox2->currentIndex() - 1);
     SelectStored(ComboBox3, s.Eclevel);
     qr.SetEclevel(ComboBox3->currentIndex());
-    SelectStored(ComboBox4, s.Masktype + 1);
+    SelectStored(ComboBox4, int64_t{s.Masktype} + 1);
     qr.SetMasktype(ComboBox4->currentIndex() - 1);
     CheckBox3->setChecked(s.ClipWatch);
     CheckBox3Click();

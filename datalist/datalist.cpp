@@ -268,7 +268,7 @@ void TDataListForm::ApplySettings(const DataListSettings& s) {
 }
 
 void TDataListForm::PlaceWindow(const DataListSettings& s) {
-    shared::PlaceWindow(*this, QRect(s.Left, s.Top, s.Width, s.Height));
+    shared::PlaceWindow(*this, s.Left, s.Top, s.Width, s.Height);
     shared::ShowStoredState(*this, s.WindowState, false);
 }
 

@@ -3,14 +3,27 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace zarvo::shared {
 
-void PlaceWindow(QWidget& window, const QRect& bounds) {
-    window.resize(bounds.size());
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(bounds)) {
-            window.move(bounds.topLeft());
+void PlaceWindow(QWidget& window, int32_t left, int32_t top, int32_t width, int32_t height) {
+    // A settings file may hold any numbers: a window larger than every screen would ask for a
+    // backing store of terabytes, and the edges are found in 64 bits so that they cannot wrap.
+    int32_t largestWidth = 1, largestHeight = 1;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (const QScreen* screen : screens) {
+        largestWidth = std::max(largestWidth, screen->availableGeometry().width());
+        largestHeight = std::max(largestHeight, screen->availableGeometry().height());
+    }
+    width = std::clamp(width, 1, largestWidth);
+    height = std::clamp(height, 1, largestHeight);
+    window.resize(width, height);
+    for (const QScreen* screen : screens) {
+        const QRect g = screen->availableGeometry();
+        if (int64_t{left} < int64_t{g.x()} + g.width() && int64_t{left} + width > g.x() &&
+            int64_t{top} < int64_t{g.y()} + g.height() && int64_t{top} + height > g.y()) {
+            window.move(left, top);
             return;
         }
     }

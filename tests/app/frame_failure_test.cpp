@@ -211,7 +211,8 @@ TEST_F(Failures, AnyNumberForAnyKeyStartsAWindowThatDraws) {
                                 "印刷の倍率", "シンボルの色", "印刷時の行間隔", "印刷時の列間隔",
                                 "分割表示する場合のモード", "分割表示する場合の個数",
                                 "分割表示する場合の行当り個数", "FontSize", "FontColor",
-                                "WindowState", "シンボル文字列", "ソート条件", "ソート方向"};
+                                "WindowState", "シンボル文字列", "ソート条件", "ソート方向",
+                                "Left", "Top", "Width", "Height"};
     for (const char* key : keys) {
         for (const char* value : {"-2147483648", "-1", "2147483647"}) {
             WriteBytes(Path("zarvo.ini"), good);

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -584,6 +585,36 @@ TEST_F(DataListFormTest, AMaximisedWindowKeepsItsNormalBounds) {
     EXPECT_EQ(host.store.ReadInteger("DWidth"), 640);
     Open();
     EXPECT_TRUE(form->isMaximized());
+}
+
+} // namespace
+} // namespace zarvo::datalist
+
+namespace zarvo::datalist {
+namespace {
+
+// Bounds from a settings file edited elsewhere: a window larger than any screen would ask for a
+// backing store it cannot have (the program ended on the first paint).
+TEST_F(DataListFormTest, StoredBoundsOfAnySizeOpenAWindowThatFitsTheScreen) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const struct { int32_t left, top, width, height; } cases[] = {
+        {2147483647, 2147483647, 2147483647, 2147483647},
+        {-2147483647, -2147483647, 2147483647, 2147483647},
+        {0, 0, 2147483647, 300},
+    };
+    for (const auto& c : cases) {
+        Open();
+        form->close();
+        host.store.WriteInteger("DLeft", c.left);
+        host.store.WriteInteger("DTop", c.top);
+        host.store.WriteInteger("DWidth", c.width);
+        host.store.WriteInteger("DHeight", c.height);
+        Open();
+        QTest::qWait(20); // painted
+        EXPECT_LE(form->width(), screen.width()) << c.left;
+        EXPECT_LE(form->height(), screen.height()) << c.left;
+        form->close();
+    }
 }
 
 } // namespace
