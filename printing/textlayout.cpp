@@ -68,8 +68,13 @@ size_t FittingBytes(const TextCanvas& canvas, std::string_view line, int64_t ava
             high = mid;
     }
     // A double-byte character cut in two goes to the next line whole, unless it is the first
-    const size_t taken = BoundaryAtOrBefore(line, low + 1);
-    return taken > 0 ? taken : CharacterBytes(line, 0);
+    const size_t first = CharacterBytes(line, 0);
+    size_t taken = std::max(BoundaryAtOrBefore(line, low + 1), first);
+    // Widths grow with the prefix except where a dropped tab (tab width 0) joins a lone lead byte
+    // to the byte after it: the search may then stop on a prefix that does not fit.
+    while (taken > first && !fits(taken))
+        taken = std::max(BoundaryAtOrBefore(line, taken - 1), first);
+    return taken;
 }
 
 } // namespace
